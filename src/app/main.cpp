@@ -1,0 +1,16 @@
+#include "app/startup.h"
+
+#include <QApplication>
+
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    // Creating a database opens no window, so it must also work over SSH or in a script.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--create-database") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    return Startup::run(app);
+}

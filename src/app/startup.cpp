@@ -1,0 +1,120 @@
+#include "app/startup.h"
+
+#include "app/artwork.h"
+#include "app/singleinstance.h"
+#include "app/tmain.h"
+#include "config/appconfig.h"
+#include "config/programhome.h"
+#include "data/engine.h"
+#include "data/tdm1.h"
+#include "operators/permissions.h"
+#include "operators/tloginform.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStyleFactory>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The resources live in a static library, which links them only on request; the macro may
+// not stand inside a namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace Startup {
+
+void applyLook(QApplication& app)
+{
+    initResources();
+    app.setStyle(QStyleFactory::create(u"Fusion"_s));
+    QFont font;
+    font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
+    font.setPointSize(10);
+    app.setFont(font);
+    QFile sheet(u":/style/quorvane.qss"_s);
+    if (sheet.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+}
+
+namespace {
+
+void say(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+// A fresh program home: the empty database and, when absent, the default background and help.
+int createDatabase()
+{
+    initResources();
+    QString error;
+    if (!Engine::create(ProgramHome::databasePath(), &error)) {
+        say(stderr, error);
+        return 1;
+    }
+    const QString picture = ProgramHome::defaultPicturePath();
+    if (!QFileInfo::exists(picture)) {
+        QDir().mkpath(QFileInfo(picture).absolutePath());
+        defaultBackground().save(picture, "BMP");
+    }
+    const QStringList helpFiles = ProgramHome::helpFileCandidates();
+    if (std::none_of(helpFiles.begin(), helpFiles.end(), [](const QString& f) { return QFileInfo::exists(f); }))
+    {
+        const QString help = ProgramHome::dir() + u"/help.html"_s;
+        QFile::copy(u":/help/help.html"_s, help);
+        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
+    return 0;
+}
+
+} // namespace
+
+int run(QApplication& app)
+{
+    QCoreApplication::setApplicationName(Product::Title);
+    QGuiApplication::setApplicationDisplayName(Product::Title);
+
+    QCommandLineParser options;
+    options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
+    options.addHelpOption();
+    options.addOption({u"home"_s, u"程序目录（数据库、myini.ini、image/001.bmp 与帮助文件所在处）"_s, u"DIR"_s});
+    options.addOption({u"create-database"_s, u"在程序目录中新建空数据库（只含操作员 0001），不覆盖已有文件"_s});
+    options.process(app);
+
+    ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
+                                          QCoreApplication::applicationDirPath()));
+    if (options.isSet(u"create-database"_s))
+        return createDatabase();
+
+    SingleInstance single;
+    if (!single.acquire())
+        return 0;
+
+    applyLook(app);
+    TDM1 dm;
+    TMAIN main;
+    if (!main.connectDatabase())
+        return 1;
+    main.applyStartupSettings(AppConfig::readStartup());
+
+    // Lives for the whole run: it holds the Current operator.
+    Tloginform login(dm.ADOConnection1());
+    if (login.exec() != QDialog::Accepted)
+        return 0;
+    main.applyLogin(currentOperator().id, Permissions::held(dm.ADOConnection1(), currentOperator().id));
+    main.showMaximized();
+    return app.exec();
+}
+
+} // namespace Startup

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+
+// Enter moves the focus through a screen's inputs in a fixed order, and from the last input
+// presses the screen's main button, so a counter operator never needs the mouse.
+class EnterChain : public QObject
+{
+    Q_OBJECT
+public:
+    explicit EnterChain(QObject* parent = nullptr);
+
+    // Enter in `from` moves the focus to `to`.
+    void link(QWidget* from, QWidget* to);
+    // Enter in `from` clicks `button`.
+    void linkToButton(QWidget* from, QAbstractButton* button);
+    // Enter in `from` runs `action` (a lookup, a search).
+    void linkToAction(QWidget* from, std::function<void()> action);
+    // Links each widget to the next and the last to the button.
+    void chain(const QList<QWidget*>& order, QAbstractButton* finalButton = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watch(QWidget* w);
+    struct Step
+    {
+        QPointer<QWidget> from;
+        std::function<void()> action;
+    };
+    QList<Step> m_steps;
+};

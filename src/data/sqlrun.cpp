@@ -1,0 +1,55 @@
+#include "data/sqlrun.h"
+
+#include <QSqlError>
+
+namespace Sql {
+
+namespace {
+QString errorText(const QSqlError& error)
+{
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? error.databaseText() : text;
+}
+} // namespace
+
+QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        throw Failure(errorText(query.lastError()));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw Failure(errorText(query.lastError()));
+    return query;
+}
+
+QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
+{
+    QSqlQuery query = run(db, statement, values);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+QString transact(QSqlDatabase db, const std::function<void()>& body)
+{
+    if (!db.transaction())
+        return errorText(db.lastError());
+    try {
+        body();
+    } catch (const Failure& failure) {
+        db.rollback();
+        return failure.text();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit()) {
+        const QString text = errorText(db.lastError());
+        db.rollback();
+        return text;
+    }
+    return {};
+}
+
+} // namespace Sql

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <exception>
+#include <functional>
+
+// An operation that cannot go on: a statement the engine refused, or an input that is not
+// what the statement needs (a points text that is not a number). The text is what the
+// operator is shown after the rollback.
+class Failure : public std::exception
+{
+public:
+    explicit Failure(QString text) : m_text(std::move(text)), m_bytes(m_text.toUtf8()) {}
+    const QString& text() const { return m_text; }
+    const char* what() const noexcept override { return m_bytes.constData(); }
+
+private:
+    QString m_text;
+    QByteArray m_bytes;
+};
+
+namespace Sql {
+
+// Prepares, binds every value positionally and executes; throws Failure with the engine's
+// own text on any error. Values never become part of the statement text.
+QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+
+// The first column of the first row, or an invalid QVariant when there is no row.
+QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+
+// Begin, run the body, commit. On any Failure (or an engine error on begin/commit) the
+// transaction is rolled back and the error's text returned; an empty text means committed.
+// Callers show their success box only after this returns, so no box ever waits while the
+// database is locked for the other counters.
+QString transact(QSqlDatabase db, const std::function<void()>& body);
+
+} // namespace Sql

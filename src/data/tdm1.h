@@ -1,0 +1,47 @@
+#pragma once
+
+#include "data/sharedquery.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+// The data module: the one connection of the run and the list queries that screens share and
+// hand rows to each other through. Screens never open a connection of their own.
+class TDM1 : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDM1(QObject* parent = nullptr);
+    ~TDM1() override;
+
+    // Opens the database file as ADOConnection1; false and the engine's reason on failure.
+    bool connectTo(const QString& path, QString* error);
+    bool isConnected() const;
+
+    QSqlDatabase ADOConnection1() const;
+    // A fresh ad-hoc query on the connection, for single statements and look-ups.
+    QSqlQuery ADOall() const;
+
+private:
+    QString m_connectionName; // first: the queries below are made on it
+
+public:
+    SharedQuery* const ADOQuery3;  // birthday reminder list
+    SharedQuery* const ADOQuery4;  // card categories
+    SharedQuery* const ADOQuery5;  // member lists
+    SharedQuery* const ADOQuery7;  // member search results of the card lookup
+    SharedQuery* const ADOQuery8;  // points transaction history
+    SharedQuery* const ADOQuery9;  // formal loss records
+    SharedQuery* const ADOQuery10; // verbal loss records
+    SharedQuery* const ADOQuery12; // operators
+    SharedQuery* const ADOQuery13; // gift stock totals
+    SharedQuery* const ADOQuery14; // gift pick list of the redemption screen
+    SharedQuery* const ADOQuery15; // gift redemption records
+    SharedQuery* const ADOQuery16; // insurance-expiry list
+
+    const QString& connectionName() const { return m_connectionName; }
+};
+
+// The single instance of the run, set while a TDM1 exists.
+extern TDM1* DM1;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "data/tdm1.h"
+
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A program home in a temporary folder with a fresh database, DM1 connected to it.
+class TestHome
+{
+public:
+    TestHome();
+    ~TestHome();
+
+    QString path(const QString& relative = {}) const;
+    QSqlDatabase db() const { return m_dm->ADOConnection1(); }
+    TDM1& dm() { return *m_dm; }
+    // Runs a statement with bound values; fails the test on an engine error.
+    void exec(const QString& statement, const QVariantList& values = {});
+    QVariant scalar(const QString& statement, const QVariantList& values = {});
+    // Writes raw bytes as myini.ini.
+    void writeConfig(const QByteArray& bytes);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TDM1> m_dm;
+};
