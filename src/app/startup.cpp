@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QTextStream>
 
@@ -113,6 +114,9 @@ int run(QApplication& app)
     if (login.exec() != QDialog::Accepted)
         return 0;
     main.applyLogin(currentOperator().id, Permissions::held(dm.ADOConnection1(), currentOperator().id));
+    // Fill the screen even where no window manager honours the maximised state.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        main.setGeometry(screen->availableGeometry());
     main.showMaximized();
     return app.exec();
 }
