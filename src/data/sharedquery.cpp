@@ -2,6 +2,9 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+
+using namespace Qt::Literals::StringLiterals;
 
 SharedQuery::SharedQuery(QString connectionName, QString designStatement, QObject* parent)
     : QSqlQueryModel(parent), m_connectionName(std::move(connectionName)), m_statement(std::move(designStatement))
@@ -12,12 +15,73 @@ void SharedQuery::setStatement(const QString& statement, const QVariantList& val
 {
     m_statement = statement;
     m_values = values;
+    m_sort.clear();
+}
+
+namespace {
+QString quoted(const QString& identifier)
+{
+    QString inner = identifier;
+    inner.replace(u'"', u"\"\""_s);
+    return u'"' + inner + u'"';
+}
+} // namespace
+
+QString SharedQuery::setSortKeys(const QList<SortKey>& keys)
+{
+    const QStringList known = columnNames();
+    for (const SortKey& key : keys) {
+        if (!known.contains(key.column))
+            return u"没有这一列：%1"_s.arg(key.column);
+    }
+    m_sort = keys;
+    return m_open ? open() : QString();
+}
+
+QStringList SharedQuery::columnNames() const
+{
+    QStringList names;
+    const QSqlRecord r = record();
+    for (int i = 0; i < r.count(); ++i)
+        names << r.fieldName(i);
+    return names;
+}
+
+QVariantList SharedQuery::aggregate(const QStringList& expressions) const
+{
+    if (m_statement.trimmed().isEmpty() || expressions.isEmpty())
+        return {};
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.setForwardOnly(true);
+    if (!query.prepare(u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_statement)))
+        return {};
+    for (const QVariant& value : m_values)
+        query.addBindValue(value);
+    if (!query.exec() || !query.next())
+        return {};
+    QVariantList row;
+    for (int i = 0; i < expressions.size(); ++i)
+        row << query.value(i);
+    return row;
+}
+
+qint64 SharedQuery::totalRows() const
+{
+    const QVariantList row = aggregate({u"count(*)"_s});
+    return row.isEmpty() ? 0 : row.first().toLongLong();
 }
 
 QString SharedQuery::open()
 {
+    QString text = m_statement;
+    if (!m_sort.isEmpty()) {
+        QStringList order;
+        for (const SortKey& key : std::as_const(m_sort))
+            order << quoted(key.column) + (key.order == Qt::AscendingOrder ? u" asc"_s : u" desc"_s);
+        text = u"select * from (%1) order by %2"_s.arg(m_statement, order.join(u", "_s));
+    }
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (!query.prepare(m_statement)) {
+    if (!query.prepare(text)) {
         clear();
         m_open = false;
         return query.lastError().text();

@@ -24,6 +24,25 @@ public:
     void close();
     bool isOpen() const { return m_open; }
 
+    // Sort keys applied around the statement by the engine, so that every row is in order
+    // and still fetched lazily. Columns are checked against the result's own columns; a new
+    // statement clears them. Reopens when the query is open.
+    struct SortKey
+    {
+        QString column;
+        Qt::SortOrder order = Qt::AscendingOrder;
+    };
+    QString setSortKeys(const QList<SortKey>& keys);
+    const QList<SortKey>& sortKeys() const { return m_sort; }
+
+    // One aggregate row over the current statement's rows, e.g. {"count(*)", "sum(\"积分\")"},
+    // without fetching the rows. Values in the order asked; empty on an error.
+    QVariantList aggregate(const QStringList& expressions) const;
+    // The number of rows the statement yields (all of them, not only those fetched so far).
+    qint64 totalRows() const;
+    // Column names of the result, in statement order.
+    QStringList columnNames() const;
+
 Q_SIGNALS:
     void reopened();
 
@@ -31,5 +50,6 @@ private:
     QString m_connectionName;
     QString m_statement;
     QVariantList m_values;
+    QList<SortKey> m_sort;
     bool m_open = false;
 };
