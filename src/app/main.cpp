@@ -1,6 +1,5 @@
+#include "app/application.h"
 #include "app/startup.h"
-
-#include <QApplication>
 
 #include <cstring>
 
@@ -11,6 +10,6 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--create-database") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    QuorvaneApplication app(argc, argv);
     return Startup::run(app);
 }

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/artwork.h"
+#include "app/screens.h"
 #include "app/singleinstance.h"
 #include "app/tmain.h"
 #include "config/appconfig.h"
@@ -114,6 +115,7 @@ int run(QApplication& app)
     if (login.exec() != QDialog::Accepted)
         return 0;
     main.applyLogin(currentOperator().id, Permissions::held(dm.ADOConnection1(), currentOperator().id));
+    AppScreens::registerAll(main, dm);
     // Fill the screen even where no window manager honours the maximised state.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         main.setGeometry(screen->availableGeometry());

@@ -6,6 +6,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "data/values.h"
 #include "operators/permissions.h"
@@ -129,6 +130,7 @@ TMAIN::TMAIN(QWidget* parent) : QMainWindow(parent)
     m_backupName = Values::todayText();
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
+    Screens::setOpener([this](const QString& caption) { return openScreen(caption); });
     setEntryHandler(u"退出系统"_s, [this] { close(); });
     setEntryHandler(u"帮助"_s, [this] { openHelp(); });
     setEntryHandler(u"关于"_s, [this] { showAbout(); });
@@ -136,8 +138,10 @@ TMAIN::TMAIN(QWidget* parent) : QMainWindow(parent)
 
 TMAIN::~TMAIN()
 {
-    if (MAIN == this)
+    if (MAIN == this) {
         MAIN = nullptr;
+        Screens::setOpener({});
+    }
 }
 
 void TMAIN::buildCaptions()
@@ -324,11 +328,14 @@ bool TMAIN::OpenOrActivate(const QString& caption)
 QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint position)
 {
     screen->setWindowTitle(caption);
+    // The screen's own size is what its layout was made for; the frame comes on top of it.
+    const QSize wanted = screen->testAttribute(Qt::WA_Resized) ? screen->size() : screen->sizeHint();
     QMdiSubWindow* child = m_mdi->addSubWindow(screen);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(caption);
     child->move(position);
     child->show();
+    child->resize(wanted + (child->size() - screen->size()));
     m_mdi->setActiveSubWindow(child);
     return child;
 }
@@ -338,6 +345,23 @@ QMdiSubWindow* TMAIN::openChild(const QString& caption, QPoint position, const s
     if (OpenOrActivate(caption))
         return m_mdi->activeSubWindow();
     return addChild(create(), caption, position);
+}
+
+void TMAIN::registerScreen(const QString& entryCaption, const QString& caption, QPoint position,
+                           std::function<QWidget*()> create)
+{
+    m_screens.insert(caption, {position, std::move(create)});
+    if (!entryCaption.isEmpty())
+        setEntryHandler(entryCaption, [this, caption] { openScreen(caption); });
+}
+
+bool TMAIN::openScreen(const QString& caption)
+{
+    const auto it = m_screens.constFind(caption);
+    if (it == m_screens.cend())
+        return false;
+    openChild(caption, it->position, it->create);
+    return true;
 }
 
 void TMAIN::setEntryHandler(const QString& entryCaption, std::function<void()> handler)

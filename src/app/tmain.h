@@ -51,6 +51,13 @@ public:
     // Open-or-activate with a factory: the usual way a menu entry opens its screen.
     QMdiSubWindow* openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create);
 
+    // A child screen known by its caption, opened by its menu entry (when given) and by other
+    // screens through Screens::open.
+    void registerScreen(const QString& entryCaption, const QString& caption, QPoint position,
+                        std::function<QWidget*()> create);
+    // Open-or-activate of a registered screen; false when none has that caption.
+    bool openScreen(const QString& caption);
+
     // What a menu entry does, set by the screens' wiring; entries without a handler do nothing.
     void setEntryHandler(const QString& entryCaption, std::function<void()> handler);
     // Performs a menu entry's click; nothing happens while the entry is disabled.
@@ -108,6 +115,12 @@ private:
     QHash<QString, QToolButton*> m_buttons;
     QList<QToolButton*> m_buttonOrder;
     QHash<QString, std::function<void()>> m_handlers;
+    struct ScreenEntry
+    {
+        QPoint position;
+        std::function<QWidget*()> create;
+    };
+    QHash<QString, ScreenEntry> m_screens;
     QTimer m_timer1;
     QTimer m_timer2;
     bool m_remindBirthday = true;

@@ -36,6 +36,25 @@ bool MessageService::question(QWidget* parent, const QString& caption, const QSt
     return answer == Answer::Ok || answer == Answer::Yes;
 }
 
+void MessageService::notify(QWidget* parent, const Notice& notice)
+{
+    switch (notice.kind) {
+    case Notice::Kind::Error:
+        instance().show(parent, Icon::Error, notice.caption, notice.text, Buttons::Ok);
+        break;
+    case Notice::Kind::Information:
+        instance().show(parent, Icon::Information, notice.caption, notice.text, Buttons::Ok);
+        break;
+    case Notice::Kind::Notify:
+        instance().show(parent, Icon::Question, notice.caption, notice.text, Buttons::Ok);
+        break;
+    case Notice::Kind::Plain:
+        instance().show(parent, Icon::None, notice.caption.isEmpty() ? u"Quorvane"_s : notice.caption, notice.text,
+                        Buttons::Ok);
+        break;
+    }
+}
+
 MessageService::Answer QtMessageService::show(QWidget* parent, Icon icon, const QString& caption,
                                               const QString& text, Buttons buttons)
 {
@@ -43,6 +62,9 @@ MessageService::Answer QtMessageService::show(QWidget* parent, Icon icon, const 
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     case Icon::Error:
         box.setIcon(QMessageBox::Critical);
         break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/notice.h"
+
 #include <QString>
 
 class QWidget;
@@ -10,7 +12,7 @@ class QWidget;
 class MessageService
 {
 public:
-    enum class Icon { Error, Information, Question, Warning };
+    enum class Icon { None, Error, Information, Question, Warning };
     enum class Buttons { Ok, OkCancel, YesNo };
     enum class Answer { Ok, Cancel, Yes, No };
 
@@ -28,6 +30,9 @@ public:
     // True when the operator answered OK (or Yes).
     static bool question(QWidget* parent, const QString& caption, const QString& text,
                          Buttons buttons = Buttons::OkCancel);
+    // An operation's notice, with the icon its kind calls for; plain boxes carry the
+    // program's title as caption.
+    static void notify(QWidget* parent, const Notice& notice);
 };
 
 // The real boxes.

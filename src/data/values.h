@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <QVariant>
 
 // How dates and times are written into rows and shown: ISO text everywhere, so the same
 // value reads the same on every screen and sorts correctly as text.
@@ -14,4 +15,16 @@ QString dateText(const QDate& date);
 QString timeText(const QTime& time);
 QString todayText();
 QString nowTimeText();
+} // namespace Values
+
+namespace Values {
+// Points and money as the operator reads them: at most two decimals, no trailing zeros
+// (12.5, 12, 0.3), whatever binary noise the stored double carries.
+QString pointsText(double value);
+QString pointsText(const QVariant& value); // null: empty text
+} // namespace Values
+
+namespace Values {
+// A yes/no column's value: 0/1 as written here, or "True"/"False" and -1 from older files.
+bool flag(const QVariant& value);
 } // namespace Values

@@ -1,6 +1,5 @@
+#include "app/application.h"
 #include "app/startup.h"
-
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,7 @@ int main(int argc, char** argv)
     // Screens are driven without a display; the picture dump still renders them in full.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QuorvaneApplication app(argc, argv);
     Startup::applyLook(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,52 @@
+#include "members/tjifenchaxun.h"
+
+#include "members/memberpanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+Tjifenchaxun::Tjifenchaxun(TDM1& dm, QWidget* parent)
+    : QWidget(parent), m_panel(new MemberPanel(dm, this)), m_history(new QPushButton(u"详细记录"_s, this))
+{
+    setObjectName(u"jifenchaxun"_s);
+    setWindowTitle(u"会员信息查询"_s);
+
+    auto* title = new QLabel(u"会员信息查询"_s, this);
+    title->setObjectName(u"title"_s);
+    title->setAlignment(Qt::AlignCenter);
+    title->setStyleSheet(u"color: #1447a6; font-size: 26px; font-weight: bold;"_s);
+
+    auto* quit = new QPushButton(u"退出"_s, this);
+    m_history->setObjectName(u"BitBtn1"_s);
+    quit->setObjectName(u"BitBtn2"_s);
+    // The points history arrives with the points screens; until then the button does nothing.
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_history);
+    buttons->addWidget(quit);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 12, 16, 12);
+    layout->addWidget(title);
+    layout->addSpacing(6);
+    layout->addWidget(m_panel, 1);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    resize(920, 520);
+
+    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+}
+
+void Tjifenchaxun::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_panel->clear();
+    m_panel->cardField()->setFocus(Qt::OtherFocusReason);
+}
