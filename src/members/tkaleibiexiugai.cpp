@@ -6,15 +6,10 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-QPointer<Tkaleibiexiugai> g_instance;
-}
 
 Tkaleibiexiugai::Tkaleibiexiugai(TDM1& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_dm(dm),
@@ -43,19 +38,6 @@ Tkaleibiexiugai::Tkaleibiexiugai(TDM1& dm, QWidget* parent)
 
     connect(m_save, &QPushButton::clicked, this, &Tkaleibiexiugai::save);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-Tkaleibiexiugai& Tkaleibiexiugai::instance()
-{
-    if (!g_instance)
-        createInstance(*DM1, nullptr);
-    return *g_instance;
-}
-
-void Tkaleibiexiugai::createInstance(TDM1& dm, QWidget* parent)
-{
-    delete g_instance.data();
-    g_instance = new Tkaleibiexiugai(dm, parent);
 }
 
 void Tkaleibiexiugai::fill(const Category& category)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/reuseddialog.h"
+
 #include <QDialog>
 
 class CategoryFields;
@@ -9,15 +11,13 @@ struct Category;
 
 // The category edit dialog 卡类别修改: changes the ratio and rights; the name stays. Made once
 // at start and reused.
-class Tkaleibiexiugai : public QDialog
+class Tkaleibiexiugai : public QDialog, public ReusedDialog<Tkaleibiexiugai>
 {
     Q_OBJECT
 public:
     explicit Tkaleibiexiugai(TDM1& dm, QWidget* parent = nullptr);
 
     // The one dialog of the run (made on first use when start-up has not made it yet).
-    static Tkaleibiexiugai& instance();
-    static void createInstance(TDM1& dm, QWidget* parent);
 
     void fill(const Category& category);
     CategoryFields* fields() const { return m_fields; }

@@ -7,15 +7,10 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-QPointer<Txiugaihuiyuan> g_instance;
-}
 
 Txiugaihuiyuan::Txiugaihuiyuan(TDM1& dm, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_dm(dm),
@@ -50,19 +45,6 @@ Txiugaihuiyuan::Txiugaihuiyuan(TDM1& dm, QWidget* parent)
     });
     connect(m_confirm, &QPushButton::clicked, this, &Txiugaihuiyuan::confirm);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-Txiugaihuiyuan& Txiugaihuiyuan::instance()
-{
-    if (!g_instance)
-        createInstance(*DM1, nullptr);
-    return *g_instance;
-}
-
-void Txiugaihuiyuan::createInstance(TDM1& dm, QWidget* parent)
-{
-    delete g_instance.data();
-    g_instance = new Txiugaihuiyuan(dm, parent);
 }
 
 void Txiugaihuiyuan::fill(const MemberRecord& member)

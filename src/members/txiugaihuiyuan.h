@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/reuseddialog.h"
+
 #include <QDialog>
 
 class MemberForm;
@@ -9,14 +11,12 @@ struct MemberRecord;
 
 // The member edit dialog 修改会员信息: corrects any field of a member, the card number included;
 // never the points or the verbal-loss flag. Made once at start and reused.
-class Txiugaihuiyuan : public QDialog
+class Txiugaihuiyuan : public QDialog, public ReusedDialog<Txiugaihuiyuan>
 {
     Q_OBJECT
 public:
     explicit Txiugaihuiyuan(TDM1& dm, QWidget* parent = nullptr);
 
-    static Txiugaihuiyuan& instance();
-    static void createInstance(TDM1& dm, QWidget* parent);
 
     // Fills from the member and remembers its number as the row to change.
     void fill(const MemberRecord& member);
