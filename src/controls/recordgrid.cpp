@@ -1,5 +1,7 @@
 #include "controls/recordgrid.h"
 
+#include "data/sqlrun.h"
+
 #include "controls/findrowdialog.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid_p.h"
@@ -25,35 +27,6 @@ QString columnTitle(const GridColumn& column)
     return column.title.isEmpty() ? column.field : column.title;
 }
 
-QString quotedIdentifier(const QString& identifier)
-{
-    QString inner = identifier;
-    inner.replace(u'"', u"\"\""_s);
-    return u'"' + inner + u'"';
-}
-
-bool isTrue(const QVariant& value)
-{
-    // Flags arrive as integers, reals, booleans or digits in text, depending on the column.
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? number != 0.0 : value.toBool();
-}
-
-QString pointsText(double value)
-{
-    // Rounding first keeps what sums of binary fractions leave behind (0.30000000000000004)
-    // out of the shown text.
-    double rounded = std::round(value * 100.0) / 100.0;
-    if (rounded == 0.0)
-        rounded = 0.0; // no "-0"
-    QString text = QString::number(rounded, 'f', 2);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
-}
 
 } // namespace
 
@@ -613,7 +586,7 @@ void RecordGrid::refreshFooters()
             // An unknown column would fail the whole statement, and with it every other footer.
             if (names.contains(field)) {
                 at = int(expressions.size());
-                expressions << u"total(%1)"_s.arg(quotedIdentifier(field));
+                expressions << u"total(%1)"_s.arg(Sql::quotedName(field));
             }
         }
         slot << at;
@@ -729,18 +702,5 @@ bool RecordGrid::findNext(const QString& text, const QString& field, Qt::CaseSen
 
 QString RecordGrid::format(const QVariant& value, GridColumn::Format format)
 {
-    if (value.isNull())
-        return {};
-    switch (format) {
-    case GridColumn::Format::Plain:
-        return value.toString();
-    case GridColumn::Format::YesNo:
-        return isTrue(value) ? u"是"_s : u"否"_s;
-    case GridColumn::Format::Points: {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
-        return ok ? pointsText(number) : value.toString();
-    }
-    }
-    return value.toString();
+    return Values::displayText(value, format);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/sharedquery.h"
+#include "data/values.h"
 
 #include <QList>
 #include <QPointer>
@@ -13,7 +14,7 @@ class QLabel;
 // How a grid column shows its value.
 struct GridColumn
 {
-    enum class Format { Plain, YesNo, Points };
+    using Format = DisplayFormat;
     QString field;      // column of the query; a field the query lacks shows empty cells
     QString title = {}; // empty: the field name
     Format format = Format::Plain;

@@ -1,5 +1,7 @@
 #include "data/sharedquery.h"
 
+#include "data/sqlrun.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -17,15 +19,6 @@ void SharedQuery::setStatement(const QString& statement, const QVariantList& val
     m_values = values;
     m_sort.clear();
 }
-
-namespace {
-QString quoted(const QString& identifier)
-{
-    QString inner = identifier;
-    inner.replace(u'"', u"\"\""_s);
-    return u'"' + inner + u'"';
-}
-} // namespace
 
 QString SharedQuery::setSortKeys(const QList<SortKey>& keys)
 {
@@ -71,17 +64,25 @@ qint64 SharedQuery::totalRows() const
     return row.isEmpty() ? 0 : row.first().toLongLong();
 }
 
+QString SharedQuery::orderedStatement() const
+{
+    if (m_sort.isEmpty())
+        return m_statement;
+    QStringList order;
+    for (const SortKey& key : m_sort)
+        order << Sql::quotedName(key.column) + (key.order == Qt::AscendingOrder ? u" asc"_s : u" desc"_s);
+    return u"select * from (%1) order by %2"_s.arg(m_statement, order.join(u", "_s));
+}
+
+QSqlQuery SharedQuery::runForward() const
+{
+    return Sql::run(QSqlDatabase::database(m_connectionName, false), orderedStatement(), m_values);
+}
+
 QString SharedQuery::open()
 {
-    QString text = m_statement;
-    if (!m_sort.isEmpty()) {
-        QStringList order;
-        for (const SortKey& key : std::as_const(m_sort))
-            order << quoted(key.column) + (key.order == Qt::AscendingOrder ? u" asc"_s : u" desc"_s);
-        text = u"select * from (%1) order by %2"_s.arg(m_statement, order.join(u", "_s));
-    }
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (!query.prepare(text)) {
+    if (!query.prepare(orderedStatement())) {
         clear();
         m_open = false;
         return query.lastError().text();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QVariantList>
 
@@ -40,6 +41,11 @@ public:
     QVariantList aggregate(const QStringList& expressions) const;
     // The number of rows the statement yields (all of them, not only those fetched so far).
     qint64 totalRows() const;
+    // The statement as run: with the sort keys around it.
+    QString orderedStatement() const;
+    // Every row of the statement in the grid's order, read forward once without holding them
+    // (what an export walks). Throws Failure on an engine error.
+    QSqlQuery runForward() const;
     // Column names of the result, in statement order.
     QStringList columnNames() const;
 

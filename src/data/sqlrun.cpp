@@ -12,6 +12,13 @@ QString errorText(const QSqlError& error)
 }
 } // namespace
 
+QString quotedName(const QString& name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
 {
     QSqlQuery query(db);

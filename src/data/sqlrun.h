@@ -25,6 +25,10 @@ private:
 
 namespace Sql {
 
+// A table or column name as a statement quotes it. Only names checked against the schema or
+// the result's own columns are ever quoted into a statement; values are always bound.
+QString quotedName(const QString& name);
+
 // Prepares, binds every value positionally and executes; throws Failure with the engine's
 // own text on any error. Values never become part of the statement text.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});

@@ -2,6 +2,8 @@
 
 #include "data/clock.h"
 
+#include <cmath>
+
 namespace Values {
 
 QString dateText(const QDate& date)
@@ -30,15 +32,16 @@ namespace Values {
 
 QString pointsText(double value)
 {
-    QString text = QString::number(value, 'f', 2);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    if (text == QStringLiteral("-0"))
-        text = QStringLiteral("0");
+    // Rounding first keeps what sums of binary fractions leave behind (0.30000000000000004)
+    // out of the shown text.
+    double rounded = std::round(value * 100.0) / 100.0;
+    if (rounded == 0.0)
+        rounded = 0.0; // no "-0"
+    QString text = QString::number(rounded, 'f', 2);
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
     return text;
 }
 
@@ -59,6 +62,28 @@ bool flag(const QVariant& value)
     if (text.isEmpty() || text.compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0)
         return false;
     return text.toDouble() != 0;
+}
+
+} // namespace Values
+
+namespace Values {
+
+QString displayText(const QVariant& value, DisplayFormat format)
+{
+    if (value.isNull())
+        return {};
+    switch (format) {
+    case DisplayFormat::Plain:
+        return value.toString();
+    case DisplayFormat::YesNo:
+        return flag(value) ? QStringLiteral("是") : QStringLiteral("否");
+    case DisplayFormat::Points: {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        return ok ? pointsText(number) : value.toString();
+    }
+    }
+    return value.toString();
 }
 
 } // namespace Values

@@ -28,3 +28,10 @@ namespace Values {
 // A yes/no column's value: 0/1 as written here, or "True"/"False" and -1 from older files.
 bool flag(const QVariant& value);
 } // namespace Values
+
+// How a list shows a column's value: as stored, as 是/否, or as points.
+enum class DisplayFormat { Plain, YesNo, Points };
+
+namespace Values {
+QString displayText(const QVariant& value, DisplayFormat format);
+} // namespace Values

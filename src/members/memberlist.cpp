@@ -1,6 +1,7 @@
 #include "members/memberlist.h"
 
 #include "data/schema.h"
+#include "data/sqlrun.h"
 #include "data/tdm1.h"
 #include "data/values.h"
 
@@ -72,7 +73,7 @@ QString quickSearch(TDM1& dm, const QString& column, const QString& text)
     dm.ADOQuery5->close();
     if (!Schema::hasColumn(u"会员卡信息"_s, column))
         return u"会员卡信息中没有“%1”这一列"_s.arg(column);
-    dm.ADOQuery5->setStatement(u"select * from 会员卡信息 where \"%1\" like ?"_s.arg(column), {u'%' + text + u'%'});
+    dm.ADOQuery5->setStatement(u"select * from 会员卡信息 where %1 like ?"_s.arg(Sql::quotedName(column)), {u'%' + text + u'%'});
     return dm.ADOQuery5->open();
 }
 

@@ -61,7 +61,7 @@ QStringList distinctValues(const QSqlDatabase& db, const QString& column)
     static const QStringList allowed = {u"地址"_s, u"职业"_s, u"兴趣爱好"_s, u"车型"_s, u"车身颜色"_s};
     if (!allowed.contains(column))
         return {};
-    QSqlQuery q = Sql::run(db, u"select distinct \"%1\" from 会员卡信息 where \"%1\" <> '' order by 1"_s.arg(column));
+    QSqlQuery q = Sql::run(db, u"select distinct %1 from 会员卡信息 where %1 <> '' order by 1"_s.arg(Sql::quotedName(column)));
     QStringList values;
     while (q.next())
         values << q.value(0).toString();
