@@ -2,12 +2,18 @@
 
 #include "app/tmain.h"
 #include "data/tdm1.h"
+#include "loss/losslistscreen.h"
+#include "loss/tguashi.h"
+#include "loss/tkoutou.h"
 #include "members/tjifenchaxun.h"
 #include "members/tkaleibiexiugai.h"
 #include "members/tleibie.h"
 #include "members/tquanbuhuiyuan.h"
 #include "members/txinhuiyuan.h"
 #include "members/txiugaihuiyuan.h"
+#include "points/purchasescreen.h"
+#include "points/tduihuan.h"
+#include "points/txiangxijilu.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,6 +27,21 @@ void registerAll(TMAIN& main, TDM1& dm)
                         [data] { return new Txinhuiyuan(*data); });
     main.registerScreen(u"会员查询"_s, u"会员查询"_s, QPoint(200, 0), [data] { return new Tjifenchaxun(*data); });
     main.registerScreen(u"全部会员信息"_s, u"全部会员信息"_s, QPoint(0, 0), [data] { return new Tquanbuhuiyuan(*data); });
+
+    main.registerScreen(u"会员卡口头挂失及取消"_s, u"会员卡口头挂失及取消"_s, QPoint(180, 0),
+                        [data] { return new Tkoutou(*data); });
+    main.registerScreen(u"会员卡正式挂失"_s, u"会员卡正式挂失/换卡"_s, QPoint(200, 0), [data] { return new Tguashi(*data); });
+    main.registerScreen(u"口头挂失记录"_s, u"口头挂失记录"_s, QPoint(100, 0), [data] { return new Tkoutoujilu(*data); });
+    main.registerScreen(u"全部挂失记录"_s, u"全部挂失历史记录"_s, QPoint(180, 0),
+                        [data] { return new Tguashilishi(*data); });
+
+    main.registerScreen(u"增加积分"_s, u"购物或换货增加积分"_s, QPoint(200, 0), [data] { return new Tzengjiajifen(*data); });
+    main.registerScreen(u"退货扣积分"_s, u"退货扣积分"_s, QPoint(200, 0), [data] { return new Ttuihuo(*data); });
+    main.registerScreen(u"积分兑换"_s, u"积分兑换"_s, QPoint(200, 0), [data] { return new Tduihuan(*data); });
+    main.registerScreen(u"会员积分增减历史记录"_s, u"会员积分增减历史记录"_s, QPoint(0, 0),
+                        [data] { return new Txiangxijilu(*data); });
+    // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
+    main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); });
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);

@@ -24,7 +24,7 @@ bool isPartOf(QWidget* w, QWidget* field)
 class DecimalKeys : public QObject
 {
 public:
-    using QObject::QObject;
+    DecimalKeys(QObject* parent, bool minus) : QObject(parent), m_minus(minus) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -36,11 +36,14 @@ protected:
         if (text.isEmpty() || !text.at(0).isPrint())
             return false; // Backspace, arrows, Enter and shortcuts pass
         for (QChar c : text) {
-            if (!(c.isDigit() && c.unicode() < 128) && c != u'.')
+            if (!(c.isDigit() && c.unicode() < 128) && c != u'.' && !(m_minus && c == u'-'))
                 return true;
         }
         return false;
     }
+
+private:
+    bool m_minus;
 };
 
 } // namespace
@@ -59,9 +62,9 @@ void whenLeft(QWidget* field, std::function<void(QWidget* now)> handler)
     });
 }
 
-void acceptDecimalKeys(QLineEdit* field)
+void acceptDecimalKeys(QLineEdit* field, bool minus)
 {
-    field->installEventFilter(new DecimalKeys(field));
+    field->installEventFilter(new DecimalKeys(field, minus));
 }
 
 } // namespace FieldEvents

@@ -12,7 +12,8 @@ namespace FieldEvents {
 // window does not count. The handler learns where the focus went.
 void whenLeft(QWidget* field, std::function<void(QWidget* now)> handler);
 
-// Lets only digits and the point be typed into the field; control keys pass.
-void acceptDecimalKeys(QLineEdit* field);
+// Lets only digits and the point (and, when asked, the minus sign) be typed into the field;
+// control keys pass.
+void acceptDecimalKeys(QLineEdit* field, bool minus = false);
 
 } // namespace FieldEvents

@@ -15,28 +15,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-HistoryCombo::HistoryCombo(QSqlDatabase db, QString column, QWidget* parent)
-    : QComboBox(parent), m_db(std::move(db)), m_column(std::move(column))
-{
-    setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
-}
-
-void HistoryCombo::refill()
-{
-    const QString text = currentText();
-    clear();
-    addItems(Members::distinctValues(m_db, m_column));
-    setCurrentIndex(-1);
-    setEditText(text);
-}
-
-void HistoryCombo::showPopup()
-{
-    refill();
-    QComboBox::showPopup();
-}
-
 namespace {
 QDateEdit* datePicker(QWidget* parent)
 {
@@ -53,6 +31,12 @@ QComboBox* plainCombo(QWidget* parent)
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     return c;
+}
+
+// A drop-down of the values members already have in a column.
+RefillingCombo* history(const QSqlDatabase& db, const QString& column, QWidget* parent)
+{
+    return new RefillingCombo([db, column] { return Members::distinctValues(db, column); }, parent);
 }
 
 QDate dateOf(const QString& text)
@@ -79,7 +63,7 @@ void MemberForm::build()
     QWidget* address = nullptr;
     if (reg) {
         m_birthdayDate = datePicker(this);
-        m_addressBox = new HistoryCombo(m_db, u"地址"_s, this);
+        m_addressBox = history(m_db, u"地址"_s, this);
         birthday = m_birthdayDate;
         address = m_addressBox;
     } else {
@@ -91,12 +75,12 @@ void MemberForm::build()
     m_phone = new QLineEdit(this);
     m_mobile = new QLineEdit(this);
     m_start = datePicker(this);
-    m_occupation = new HistoryCombo(m_db, u"职业"_s, this);
-    m_hobby = new HistoryCombo(m_db, u"兴趣爱好"_s, this);
+    m_occupation = history(m_db, u"职业"_s, this);
+    m_hobby = history(m_db, u"兴趣爱好"_s, this);
     m_plate = new QLineEdit(this);
     m_vin = new QLineEdit(this);
-    m_model = new HistoryCombo(m_db, u"车型"_s, this);
-    m_colour = new HistoryCombo(m_db, u"车身颜色"_s, this);
+    m_model = history(m_db, u"车型"_s, this);
+    m_colour = history(m_db, u"车身颜色"_s, this);
     m_purchase = datePicker(this);
     m_insured = new QCheckBox(u"投保标志"_s, this);
     m_insuranceDate = datePicker(this);

@@ -3,6 +3,8 @@
 #include "members/memberdraft.h"
 #include "members/memberrecord.h"
 
+#include "controls/refillingcombo.h"
+
 #include <QComboBox>
 #include <QHash>
 #include <QWidget>
@@ -12,21 +14,6 @@ class QCheckBox;
 class QDateEdit;
 class QLineEdit;
 class EnterChain;
-
-// A drop-down of earlier values: its list is filled again from the members' rows each time it
-// opens, so it always offers what was typed before; the text in the box stays.
-class HistoryCombo : public QComboBox
-{
-    Q_OBJECT
-public:
-    HistoryCombo(QSqlDatabase db, QString column, QWidget* parent = nullptr);
-    void showPopup() override;
-    void refill();
-
-private:
-    QSqlDatabase m_db;
-    QString m_column;
-};
 
 // The member's fields as the registration screen and the edit dialog lay them out. The two
 // differ only in the birthday (a date picker, or free m-d text), the address (a drop-down of
@@ -84,12 +71,12 @@ private:
     QLineEdit* m_phone = nullptr;
     QLineEdit* m_mobile = nullptr;
     QDateEdit* m_start = nullptr;
-    HistoryCombo* m_occupation = nullptr;
-    HistoryCombo* m_hobby = nullptr;
+    RefillingCombo* m_occupation = nullptr;
+    RefillingCombo* m_hobby = nullptr;
     QLineEdit* m_plate = nullptr;
     QLineEdit* m_vin = nullptr;
-    HistoryCombo* m_model = nullptr;
-    HistoryCombo* m_colour = nullptr;
+    RefillingCombo* m_model = nullptr;
+    RefillingCombo* m_colour = nullptr;
     QDateEdit* m_purchase = nullptr;
     QCheckBox* m_insured = nullptr;
     QDateEdit* m_insuranceDate = nullptr;

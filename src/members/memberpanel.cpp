@@ -79,6 +79,7 @@ void MemberPanel::build()
         edit->setMinimumWidth(130);
         auto* label = new QLabel(labelText, this);
         label->setBuddy(edit);
+        m_labels.insert(name, label);
         grid->addWidget(label, f.row, f.col, Qt::AlignRight);
         grid->addWidget(edit, f.row, f.col + 1, 1, f.span);
         m_fields.insert(name, edit);
@@ -122,7 +123,7 @@ void MemberPanel::build()
 
     m_enter->linkToAction(cardField(), [this] { lookUp(); });
     FieldEvents::whenLeft(cardField(), [this](QWidget*) {
-        if (m_options.lookupOnLeave)
+        if (m_options.lookupOnLeave && !cardField()->text().isEmpty())
             lookUp();
     });
 
@@ -150,6 +151,22 @@ void MemberPanel::setOptions(LookupOptions options)
     m_options = std::move(options);
 }
 
+void MemberPanel::setBesideCard(QWidget* widget)
+{
+    auto* grid = static_cast<QGridLayout*>(layout());
+    m_verbalLoss->hide();
+    widget->setParent(this);
+    grid->addWidget(widget, 1, 2);
+}
+
+void MemberPanel::setLabel(const QString& fieldName, const QString& text)
+{
+    if (QLabel* label = m_labels.value(fieldName)) {
+        label->setText(text);
+        m_fields.value(fieldName)->setAccessibleName(text);
+    }
+}
+
 QLineEdit* MemberPanel::field(const QString& objectName) const
 {
     return m_fields.value(objectName);
@@ -174,20 +191,40 @@ void MemberPanel::lookUp()
     const CardLookup::Result found = CardLookup::byCardNumber(m_dm.ADOConnection1(), card);
     switch (found.kind) {
     case CardLookup::Result::Kind::Retired:
-        if (MessageService::question(this, u"系统提示"_s, m_options.retiredQuestion)) {
-            CardLookup::showLossRecords(m_dm, card);
-            Screens::open(u"全部挂失历史记录"_s);
-        }
+        refuseRetired(card, m_options.retiredQuestion);
         break;
     case CardLookup::Result::Kind::NotFound:
         MessageService::error(this, u"提示！"_s, u"此卡号不存在！"_s);
         break;
     case CardLookup::Result::Kind::Found:
-        if (!m_options.admit || m_options.admit(found.member))
-            load(found.member);
+        if (admits(found.member))
+            load(found.member, LoadedBy::Lookup);
         break;
     }
     m_looking = false;
+}
+
+bool MemberPanel::refuseRetired(const QString& cardNo, const QString& question)
+{
+    if (!Members::isRetiredCard(m_dm.ADOConnection1(), cardNo))
+        return false;
+    if (MessageService::question(this, u"系统提示"_s, question)) {
+        CardLookup::showLossRecords(m_dm, cardNo);
+        Screens::open(u"全部挂失历史记录"_s);
+    }
+    return true;
+}
+
+bool MemberPanel::admits(const MemberRecord& member)
+{
+    if (m_options.refuseFrozen && member.verbalLoss) {
+        if (MessageService::question(this, u"系统提示"_s, u"此卡已经口头挂失，不能使用,需要打开口头挂失记录吗？"_s)) {
+            CardLookup::showVerbalLossRecords(m_dm, member.cardNo);
+            Screens::open(u"口头挂失记录"_s);
+        }
+        return false;
+    }
+    return !m_options.admit || m_options.admit(member);
 }
 
 void MemberPanel::search(const QString& inputName)
@@ -201,6 +238,11 @@ void MemberPanel::search(const QString& inputName)
         if (it.key() != inputName)
             it.value()->clear();
     }
+    if (m_options.clearFlagsOnSearch) {
+        m_verbalLoss->setChecked(false);
+        m_insured->setChecked(false);
+    }
+    Q_EMIT searched();
     const QString failed = CardLookup::search(m_dm, column, m_fields.value(inputName)->text());
     if (!failed.isEmpty()) {
         MessageService::notify(this, Notice::plain(failed));
@@ -214,10 +256,13 @@ void MemberPanel::search(const QString& inputName)
 void MemberPanel::loadResultRow(int row)
 {
     const QString card = m_resultGrid->value(row, u"会员卡号"_s).toString();
-    if (auto member = Members::find(m_dm.ADOConnection1(), card); member && !member->cardNo.isEmpty())
-        load(*member);
-    else
+    if (m_options.retiredTestOnResult && refuseRetired(card, m_options.retiredQuestionOnResult))
+        return; // the result stays open for another choice
+    const auto member = Members::find(m_dm.ADOConnection1(), card);
+    if (!member || member->cardNo.isEmpty())
         MessageService::error(this, u"提示！"_s, u"此卡号不存在！"_s);
+    else if (admits(*member))
+        load(*member, LoadedBy::ResultRow);
     hideResults();
 }
 
@@ -226,7 +271,7 @@ void MemberPanel::hideResults()
     m_results->hide();
 }
 
-void MemberPanel::load(const MemberRecord& m)
+void MemberPanel::load(const MemberRecord& m, LoadedBy by)
 {
     const std::pair<const char*, QString> values[] = {
         {"Edit1", m.cardNo},       {"Edit2", m.category},         {"Edit3", m.name},
@@ -243,7 +288,7 @@ void MemberPanel::load(const MemberRecord& m)
     m_insured->setChecked(m.insured);
     m_currentCard = cardField()->text();
     m_member = m;
-    Q_EMIT memberLoaded(m);
+    Q_EMIT memberLoaded(m, by);
 }
 
 void MemberPanel::clear()

@@ -25,8 +25,18 @@ struct LookupOptions
     // Runs between finding the member and loading it (a verbal-loss or category-rights test
     // of the points and loss screens); false leaves the screen as it was.
     std::function<bool(const MemberRecord&)> admit;
-    // Leaving the card field also starts the lookup.
+    // A card frozen by a verbal loss report is refused with a question that offers its
+    // verbal loss records (the points screens).
+    bool refuseFrozen = false;
+    // Leaving the card field (with text in it) also starts the lookup.
     bool lookupOnLeave = false;
+    // A fuzzy search also unticks the two flags (the member query screen leaves them).
+    bool clearFlagsOnSearch = false;
+    // A double-clicked search result is tested for a retired number first; when it is one the
+    // question is asked and the result stays open.
+    bool retiredTestOnResult = false;
+    // The question asked for a retired number met on a search result row.
+    QString retiredQuestionOnResult = QStringLiteral("此卡已经挂失，不能使用,需要打开挂失记录吗？");
 };
 
 // The member panel of every screen that starts by finding the member at the counter: the card
@@ -36,10 +46,17 @@ class MemberPanel : public QWidget
 {
     Q_OBJECT
 public:
+    // How the member on screen was found: by the card number, or from the search result.
+    enum class LoadedBy { Lookup, ResultRow };
+
     explicit MemberPanel(TDM1& dm, QWidget* parent = nullptr);
     ~MemberPanel() override;
 
     void setOptions(LookupOptions options);
+    // Puts a screen's own widget beside the card field in place of the verbal-loss flag.
+    void setBesideCard(QWidget* widget);
+    // Renames a field's label (one screen calls 发卡日期 起用日期).
+    void setLabel(const QString& fieldName, const QString& text);
 
     // Edit1 … Edit20 by object name.
     QLineEdit* field(const QString& objectName) const;
@@ -59,7 +76,7 @@ public:
     void hideResults();
 
     // Shows a member in every field and makes it the current card.
-    void load(const MemberRecord& member);
+    void load(const MemberRecord& member, LoadedBy by = LoadedBy::Lookup);
     // Empties all twenty text fields and unticks both boxes (the screen's opening state).
     void clear();
 
@@ -68,7 +85,9 @@ public:
     const std::optional<MemberRecord>& currentMember() const { return m_member; }
 
 Q_SIGNALS:
-    void memberLoaded(const MemberRecord& member);
+    void memberLoaded(const MemberRecord& member, MemberPanel::LoadedBy by);
+    // A fuzzy search has emptied the other fields.
+    void searched();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -76,11 +95,16 @@ protected:
 private:
     void build();
     void placeResults();
+    // The retired-card question and, on OK, its loss records; true when the card is retired.
+    bool refuseRetired(const QString& cardNo, const QString& question);
+    // The frozen-card question and the admit hook; true when the member may be loaded.
+    bool admits(const MemberRecord& member);
 
     TDM1& m_dm;
     LookupOptions m_options;
     QHash<QString, QLineEdit*> m_fields;
     QHash<QString, QPushButton*> m_buttons;
+    QHash<QString, QLabel*> m_labels;
     QCheckBox* m_verbalLoss = nullptr;
     QCheckBox* m_insured = nullptr;
     QGroupBox* m_results = nullptr;

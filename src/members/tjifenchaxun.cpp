@@ -1,6 +1,8 @@
 #include "members/tjifenchaxun.h"
 
+#include "controls/screens.h"
 #include "members/memberpanel.h"
+#include "points/history.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,7 +26,6 @@ Tjifenchaxun::Tjifenchaxun(TDM1& dm, QWidget* parent)
     auto* quit = new QPushButton(u"退出"_s, this);
     m_history->setObjectName(u"BitBtn1"_s);
     quit->setObjectName(u"BitBtn2"_s);
-    // The points history arrives with the points screens; until then the button does nothing.
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -41,6 +42,10 @@ Tjifenchaxun::Tjifenchaxun(TDM1& dm, QWidget* parent)
     layout->addLayout(buttons);
     resize(920, 520);
 
+    connect(m_history, &QPushButton::clicked, this, [this, &dm] {
+        Screens::open(u"会员积分增减详细记录"_s);
+        History::showCard(dm, m_panel->currentCard());
+    });
     connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
 }
 

@@ -6,6 +6,7 @@
 #include "data/clock.h"
 #include "data/tdm1.h"
 #include "members/categories.h"
+#include "members/listexport.h"
 #include "members/membergrid.h"
 
 #include <QCheckBox>
@@ -108,7 +109,8 @@ Tquanbuhuiyuan::Tquanbuhuiyuan(TDM1& dm, QWidget* parent)
 
     connect(m_query, &QPushButton::clicked, this, &Tquanbuhuiyuan::runQuery);
     connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
-    // Export arrives with the record export; until then the button does nothing.
+    auto* exporter = new ListExport(m_grid, {u"提示"_s, u"导出数据成功！"_s, false}, this);
+    connect(m_export, &QPushButton::clicked, exporter, &ListExport::run);
 }
 
 void Tquanbuhuiyuan::showEvent(QShowEvent* event)

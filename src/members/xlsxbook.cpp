@@ -1,0 +1,178 @@
+#include "members/xlsxbook.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int MaxWidth = 50;
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QString libraryError(lxw_error code)
+{
+    return QString::fromUtf8(lxw_strerror(code));
+}
+
+int textWidth(const QString& text)
+{
+    int width = 0;
+    int line = 0;
+    for (const QChar c : text) {
+        if (c == u'\n') {
+            line = 0;
+            continue;
+        }
+        line += c.unicode() >= 0x2E80 ? 2 : 1;
+        width = std::max(width, line);
+        if (width >= MaxWidth)
+            return MaxWidth;
+    }
+    return width;
+}
+
+QString clipped(const QString& text)
+{
+    if (text.size() <= XlsxBook::MaxTextLength)
+        return text;
+    qsizetype n = XlsxBook::MaxTextLength;
+    if (text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n);
+}
+
+} // namespace
+
+XlsxBook::XlsxBook(QStringList titles) : m_titles(std::move(titles))
+{
+    m_columns = int(std::min<qsizetype>(m_titles.size(), MaxColumns));
+    m_widths.resize(m_columns);
+    for (int c = 0; c < m_columns; ++c)
+        m_widths[c] = textWidth(m_titles.at(c));
+}
+
+XlsxBook::~XlsxBook()
+{
+    close();
+}
+
+void XlsxBook::close()
+{
+    // The library has no way to drop a book half made: closing it writes the file into the
+    // temporary folder, which goes with this object, and releases the library's own files.
+    if (m_book)
+        workbook_close(m_book);
+    m_book = nullptr;
+    m_sheet = nullptr;
+    m_bold = nullptr;
+}
+
+bool XlsxBook::open(QString* error)
+{
+    if (m_book)
+        return true;
+    if (!m_dir.isValid()) {
+        setError(error, u"无法创建临时文件夹："_s + m_dir.errorString());
+        return false;
+    }
+    m_path = m_dir.filePath(u"book.xlsx"_s);
+    m_tmpdir = QFile::encodeName(QDir::tempPath());
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_tmpdir.data();
+    options.use_zip64 = LXW_FALSE;
+    m_book = workbook_new_opt(QFile::encodeName(m_path).constData(), &options);
+    if (!m_book) {
+        setError(error, u"无法创建 XLSX 文件。"_s);
+        return false;
+    }
+    m_sheet = workbook_add_worksheet(m_book, "Sheet1");
+    m_bold = workbook_add_format(m_book);
+    if (!m_sheet || !m_bold) {
+        close();
+        setError(error, u"无法创建 XLSX 工作表。"_s);
+        return false;
+    }
+    format_set_bold(m_bold);
+    QList<SheetCell> titles;
+    for (int c = 0; c < m_columns; ++c)
+        titles.append(SheetCell::ofText(m_titles.at(c)));
+    return putRow(titles, m_bold, error);
+}
+
+bool XlsxBook::putRow(const QList<SheetCell>& cells, lxw_format* format, QString* error)
+{
+    const int count = int(std::min<qsizetype>(cells.size(), m_columns));
+    for (int c = 0; c < count; ++c) {
+        const SheetCell& cell = cells.at(c);
+        lxw_error code = LXW_NO_ERROR;
+        if (cell.type == SheetCell::Type::Number) {
+            code = worksheet_write_number(m_sheet, m_row, lxw_col_t(c), cell.number, format);
+            m_widths[c] = std::max(m_widths.at(c), int(QString::number(cell.number, 'g', 15).size()));
+        } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
+            const QString text = clipped(cell.text);
+            code = worksheet_write_string(m_sheet, m_row, lxw_col_t(c), text.toUtf8().constData(), format);
+            m_widths[c] = std::max(m_widths.at(c), textWidth(text));
+        }
+        if (code != LXW_NO_ERROR) {
+            setError(error, u"写入 XLSX 失败："_s + libraryError(code));
+            return false;
+        }
+    }
+    ++m_row;
+    return true;
+}
+
+bool XlsxBook::addRow(const QList<SheetCell>& cells, QString* error)
+{
+    if (!open(error))
+        return false;
+    if (m_row >= quint32(MaxRows)) {
+        setError(error, u"XLSX 工作表最多 %1 行（含标题行），这份列表超过了上限。"_s.arg(MaxRows));
+        return false;
+    }
+    return putRow(cells, nullptr, error);
+}
+
+bool XlsxBook::finish(QIODevice& device, QString* error)
+{
+    if (!open(error))
+        return false;
+    for (int c = 0; c < m_columns; ++c)
+        worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), std::max(m_widths.at(c) + 2, 6), nullptr);
+    const lxw_error code = workbook_close(m_book);
+    m_book = nullptr;
+    if (code != LXW_NO_ERROR) {
+        setError(error, u"生成 XLSX 文件失败："_s + libraryError(code));
+        return false;
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, u"读取临时文件失败："_s + file.errorString());
+        return false;
+    }
+    for (;;) {
+        const QByteArray chunk = file.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        if (device.write(chunk) != chunk.size()) {
+            setError(error, u"写入文件失败："_s + device.errorString());
+            return false;
+        }
+    }
+    if (file.error() != QFileDevice::NoError) {
+        setError(error, u"读取临时文件失败："_s + file.errorString());
+        return false;
+    }
+    return true;
+}

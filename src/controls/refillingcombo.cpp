@@ -1,0 +1,23 @@
+#include "controls/refillingcombo.h"
+
+RefillingCombo::RefillingCombo(std::function<QStringList()> source, QWidget* parent)
+    : QComboBox(parent), m_source(std::move(source))
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+}
+
+void RefillingCombo::refill()
+{
+    const QString text = currentText();
+    clear();
+    addItems(m_source());
+    setCurrentIndex(-1);
+    setEditText(text);
+}
+
+void RefillingCombo::showPopup()
+{
+    refill();
+    QComboBox::showPopup();
+}

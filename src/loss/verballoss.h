@@ -1,0 +1,36 @@
+#pragma once
+
+#include "data/notice.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+// Freezing a card at once when its member phones in the loss, and lifting the freeze when the
+// card turns up: the member's 口头挂失标志 and a row of 口头挂失记录 that stays open until then.
+namespace VerbalLoss {
+
+enum class Mode { Report = 0, Cancel = 1 };
+
+struct Request
+{
+    Mode mode = Mode::Report;
+    bool frozenShown = false; // the flag as the screen shows it for the card looked up
+    QString cardNo;           // the card field as it stands now
+    QString name;             // the name field as it stands now
+    QString operatorId;
+};
+
+struct Result
+{
+    Outcome outcome;
+    bool disableConfirm = false; // a refusal that needs a new lookup, or a completed change
+};
+
+// Refusals in order (already frozen, not frozen, card empty), then the change in one transaction.
+Result confirm(const QSqlDatabase& db, const Request& request);
+
+// Closes every open report of the card (all three cancellation columns null); closed ones
+// stay as they are. Runs inside the caller's transaction.
+void closeOpenReports(const QSqlDatabase& db, const QString& cardNo, const QString& operatorId);
+
+} // namespace VerbalLoss

@@ -1,0 +1,268 @@
+#include "config/programhome.h"
+#include "data/engine.h"
+#include "data/sqlrun.h"
+#include "points/transactionlog.h"
+#include "support/testhome.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+class TransactionLog : public ::testing::Test
+{
+protected:
+    // Throws on a refused insert, as a save's own statement does.
+    void logRow(const QString& number)
+    {
+        Sql::run(home.db(), u"insert into 流水记录 (编号, 会员卡号, 增减积分) values (?, '1000', 1)"_s, {number});
+    }
+    QStringList numbers()
+    {
+        QSqlQuery q = Sql::run(home.db(), u"select 编号 from 流水记录 order by 编号"_s);
+        QStringList list;
+        while (q.next())
+            list << q.value(0).toString();
+        return list;
+    }
+    double balance() { return home.scalar(u"select 积分 from 会员卡信息 where 会员卡号='1000'"_s).toDouble(); }
+    void SetUp() override { home.exec(u"insert into 会员卡信息 (会员卡号, 积分) values ('1000', 100)"_s); }
+
+    TestHome home;
+};
+
+TEST_F(TransactionLog, NextNumberFollowsTheHighestText)
+{
+    struct Case
+    {
+        QStringList rows;
+        QString next;
+    };
+    const Case cases[] = {
+        {{}, u"0000000001"_s},
+        {{u" "_s}, u"0000000001"_s},
+        {{u"0000000009"_s}, u"0000000010"_s},
+        {{u"0000000003"_s, u"0000000099"_s, u"0000000042"_s}, u"0000000100"_s},
+        {{u"0999999999"_s}, u"1000000000"_s},
+        {{u"000000001234"_s}, u"0000000013"_s}, // cut to its first ten characters
+        {{u"2147483646"_s}, u"2147483647"_s},   // the last number of the 32-bit counter
+    };
+    for (const Case& c : cases) {
+        home.exec(u"delete from 流水记录"_s);
+        for (const QString& row : c.rows)
+            logRow(row);
+        EXPECT_EQ(NextTransactionNumber(home.db()), c.next) << c.rows.join(u',').toStdString();
+    }
+}
+
+TEST_F(TransactionLog, HighestThatIsNoNumberFailsAndRollsTheSaveBack)
+{
+    struct Case
+    {
+        QString highest;
+        QString error;
+    };
+    const Case cases[] = {
+        {u"ABC"_s, u"“ABC”不是有效的整数值"_s},
+        {u"00000012x4"_s, u"“00000012x4”不是有效的整数值"_s},
+        {u"9999999999"_s, u"“9999999999”不是有效的整数值"_s}, // beyond 32 bits
+        {u"2147483647"_s, u"最大编号“2147483647”之后没有可用的流水编号"_s},
+    };
+    for (const Case& c : cases) {
+        home.exec(u"delete from 流水记录"_s);
+        logRow(u"0000000001"_s);
+        logRow(c.highest);
+        // A save that changed the balance before it took the number leaves it as it was.
+        const QString failed = Sql::transact(home.db(), [&] {
+            Sql::run(home.db(), u"update 会员卡信息 set 积分=积分+5 where 会员卡号='1000'"_s);
+            NextTransactionNumber(home.db());
+        });
+        EXPECT_EQ(failed, c.error);
+        EXPECT_EQ(balance(), 100.0) << c.highest.toStdString();
+
+        int runs = 0;
+        EXPECT_EQ(transactWithNumber(home.db(), [&](const QString&) { ++runs; }), c.error);
+        EXPECT_EQ(runs, 0) << "a bad number is not a collision to retry";
+    }
+}
+
+TEST_F(TransactionLog, DeletedHighestNumberIsGivenAgain)
+{
+    const auto save = [&] {
+        QString taken;
+        EXPECT_EQ(transactWithNumber(home.db(), [&](const QString& number) { logRow(taken = number); }), QString());
+        return taken;
+    };
+    EXPECT_EQ(save(), u"0000000001"_s);
+    EXPECT_EQ(save(), u"0000000002"_s);
+    EXPECT_EQ(save(), u"0000000003"_s);
+    home.exec(u"delete from 流水记录 where 编号='0000000003'"_s);
+    EXPECT_EQ(save(), u"0000000003"_s);
+    home.exec(u"delete from 流水记录"_s);
+    EXPECT_EQ(save(), u"0000000001"_s);
+}
+
+// Another counter commits the same number between this save's reading of the highest number
+// and its insert: the save runs again with the next number instead of failing.
+TEST_F(TransactionLog, NumberTakenByAnotherCounterMeanwhileTakesTheNext)
+{
+    QString error;
+    ASSERT_TRUE(Engine::open(u"rival"_s, ProgramHome::databasePath(), &error)) << error.toStdString();
+    QStringList given;
+    const QString failed = transactWithNumber(home.db(), [&](const QString& number) {
+        given << number;
+        if (given.size() == 1)
+            Sql::run(QSqlDatabase::database(u"rival"_s, false),
+                     u"insert into 流水记录 (编号, 会员卡号) values (?, '2000')"_s, {number});
+        Sql::run(home.db(), u"update 会员卡信息 set 积分=积分+5 where 会员卡号='1000'"_s);
+        logRow(number);
+    });
+    Engine::close(u"rival"_s);
+
+    EXPECT_EQ(failed, QString());
+    EXPECT_EQ(given, (QStringList{u"0000000001"_s, u"0000000002"_s}));
+    EXPECT_EQ(numbers(), (QStringList{u"0000000001"_s, u"0000000002"_s}));
+    EXPECT_EQ(home.scalar(u"select 会员卡号 from 流水记录 where 编号='0000000002'"_s).toString(), u"1000"_s);
+    EXPECT_EQ(balance(), 105.0) << "the first attempt's change was rolled back";
+}
+
+TEST_F(TransactionLog, OnlyADuplicateNumberIsRetriedAndOnlyOnce)
+{
+    enum class Fault { DuplicateNumberOnce, DuplicateNumberAlways, DuplicateCard, BadPoints };
+    struct Case
+    {
+        Fault fault;
+        int runs;
+        bool saved;
+    };
+    const Case cases[] = {
+        {Fault::DuplicateNumberOnce, 2, true},
+        {Fault::DuplicateNumberAlways, 2, false},
+        {Fault::DuplicateCard, 1, false}, // a unique index on another column is the save's own fault
+        {Fault::BadPoints, 1, false},
+    };
+    for (const Case& c : cases) {
+        home.exec(u"delete from 流水记录"_s);
+        int runs = 0;
+        const QString failed = transactWithNumber(home.db(), [&](const QString& number) {
+            ++runs;
+            Sql::run(home.db(), u"update 会员卡信息 set 积分=积分+5 where 会员卡号='1000'"_s);
+            if (c.fault == Fault::DuplicateCard)
+                Sql::run(home.db(), u"insert into 会员卡信息 (会员卡号) values ('1000')"_s);
+            if (c.fault == Fault::BadPoints)
+                parseNumber(u"1..2"_s);
+            if (c.fault == Fault::DuplicateNumberAlways || (c.fault == Fault::DuplicateNumberOnce && runs == 1))
+                logRow(number);
+            logRow(number);
+        });
+        EXPECT_EQ(runs, c.runs) << int(c.fault);
+        EXPECT_EQ(failed.isEmpty(), c.saved) << failed.toStdString();
+        EXPECT_EQ(numbers(), c.saved ? QStringList{u"0000000001"_s} : QStringList()) << int(c.fault);
+        EXPECT_EQ(balance(), c.saved ? 105.0 : 100.0) << int(c.fault);
+        home.exec(u"update 会员卡信息 set 积分=100"_s);
+    }
+}
+
+TEST(RoundTwoDecimals, ByTheDigitsOfTheFraction)
+{
+    struct Case
+    {
+        double value;
+        double rounded;
+    };
+    const Case cases[] = {
+        {12.344, 12.34},
+        {12.345, 12.35},
+        {12.3, 12.3},
+        {7.995, 8},
+        {0.056, 0.06},
+        {0.295, 0.3},
+        {100.0 / 3, 33.33},
+        {10.0 / 4, 2.5},
+        {1.005, 1},   // held as 1.00499999999999989
+        {2.675, 2.68}, // held below 2.675, but its fraction's 15 digits read 0.675
+        {0.995, 1},
+        {88, 88},
+        {0, 0},
+        {5e-6, 0},     // fraction text with an exponent
+        {3.00005, 3},  // 5e-05 has an exponent too
+        {4.0004, 4},
+        {2.9999999999999996, 3}, // 15 digits round the fraction up to 1
+        {123456789.125, 123456789.13},
+        {-12.345, -12.35},
+        {-7.995, -8},
+        {-0.001, 0},
+    };
+    for (const Case& c : cases) {
+        const double r = RoundTwoDecimals(c.value);
+        EXPECT_EQ(r, c.rounded) << QString::number(c.value, 'g', 17).toStdString();
+        EXPECT_FALSE(std::signbit(r) && r == 0.0) << "no -0 for " << c.value;
+    }
+}
+
+TEST(ParseNumber, AcceptsOnlySignDigitsAndOnePoint)
+{
+    struct Accepted
+    {
+        QString text;
+        double value;
+    };
+    const Accepted accepted[] = {
+        {u"12"_s, 12},   {u" 12.5 "_s, 12.5}, {u".5"_s, 0.5}, {u"5."_s, 5},   {u"-3"_s, -3},
+        {u"+2"_s, 2},    {u"007"_s, 7},       {u"0"_s, 0},    {u"-.25"_s, -0.25},
+    };
+    for (const Accepted& a : accepted)
+        EXPECT_EQ(parseNumber(a.text), a.value) << a.text.toStdString();
+
+    const QString refused[] = {u""_s,     u"  "_s,  u"."_s,   u"1..2"_s, u"1.2.3"_s, u"abc"_s,  u"12a"_s,
+                               u"1e3"_s,  u"1,000"_s, u"1 2"_s, u"-"_s,  u"+-1"_s,  u"0x10"_s, u"inf"_s,
+                               u"nan"_s,  u"１２"_s, u"12元"_s};
+    for (const QString& text : refused) {
+        try {
+            parseNumber(text);
+            ADD_FAILURE() << "accepted: " << text.toStdString();
+        } catch (const Failure& f) {
+            EXPECT_EQ(f.text(), u"“%1”不是有效的数值"_s.arg(text));
+        }
+    }
+}
+
+TEST_F(TransactionLog, PointsForAmountProposesOrLeavesTheFieldAlone)
+{
+    home.exec(u"insert into 卡类别 (卡类别, 积分比例) values ('金卡', 10), ('普通卡', 1), ('三比一', 3), ('六比一', 6), "
+              u"('无比例', 0), ('倒扣', -4)"_s);
+    struct Case
+    {
+        QString category;
+        QString amount;
+        bool changed;
+        QString points;
+        QString error;
+    };
+    const Case cases[] = {
+        {u"金卡"_s, u"123.45"_s, true, u"12.35"_s, {}},
+        {u"普通卡"_s, u"88"_s, true, u"88"_s, {}},
+        {u"三比一"_s, u"100"_s, true, u"33.33"_s, {}},
+        {u"普通卡"_s, u"1.005"_s, true, u"1"_s, {}},
+        // 12.45 / 6 is 2.0749999999999997, whose 15-digit text 2.075 is what is rounded.
+        {u"六比一"_s, u"12.45"_s, true, u"2.08"_s, {}},
+        {u"倒扣"_s, u"10"_s, true, u"-2.5"_s, {}},
+        {u"金卡"_s, u""_s, false, {}, {}},
+        {u"无比例"_s, u"50"_s, false, {}, {}},
+        {u"无此类别"_s, u"50"_s, false, {}, {}},
+        {u"无比例"_s, u"."_s, false, {}, {}}, // no ratio: the amount is not even read
+        {u"金卡"_s, u"."_s, false, {}, u"“.”不是有效的数值"_s},
+        {u"金卡"_s, u"1..2"_s, false, {}, u"“1..2”不是有效的数值"_s},
+    };
+    for (const Case& c : cases) {
+        const ProposedPoints p = pointsForAmount(home.db(), c.category, c.amount);
+        EXPECT_EQ(p.changed, c.changed) << c.category.toStdString() << ' ' << c.amount.toStdString();
+        EXPECT_EQ(p.points, c.points) << c.category.toStdString() << ' ' << c.amount.toStdString();
+        EXPECT_EQ(p.error, c.error) << c.category.toStdString() << ' ' << c.amount.toStdString();
+    }
+}
+
+} // namespace
