@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileDevice>
 #include <QSaveFile>
+#include <QSqlError>
+#include <QSqlRecord>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,13 +50,24 @@ QString withExtension(const QString& fileName, Kind kind)
     return fileName + u'.' + ext;
 }
 
-QueryRows::QueryRows(const SharedQuery& query) : m_query(query.runForward()), m_count(query.totalRows())
+QueryRows::QueryRows(const SharedQuery& query) : m_query(query.runForward()), m_count(query.totalRows()) {}
+
+bool QueryRows::next()
 {
+    if (m_query.next())
+        return true;
+    // An engine error would otherwise pass for the end of the list and a short file for success.
+    if (m_query.lastError().isValid())
+        m_error = m_query.lastError().text();
+    return false;
 }
 
 QVariant QueryRows::value(const QString& field) const
 {
-    return m_query.value(field);
+    auto it = m_columns.constFind(field);
+    if (it == m_columns.cend())
+        it = m_columns.insert(field, m_query.record().indexOf(field));
+    return *it < 0 ? QVariant() : m_query.value(*it);
 }
 
 namespace {
@@ -124,6 +138,7 @@ bool eachRow(RowSource& rows, const QList<Column>& columns, const Progress& prog
         return false;
     };
     qint64 done = 0;
+    qint64 reported = -1;
     QVariantList values(columns.size());
     while (rows.next()) {
         for (qsizetype i = 0; i < columns.size(); ++i)
@@ -131,10 +146,17 @@ bool eachRow(RowSource& rows, const QList<Column>& columns, const Progress& prog
         if (!take(values))
             return false;
         ++done;
-        if (done % ProgressEvery == 0 && progress && !progress(done, total))
-            return cancelled();
+        if (done % ProgressEvery == 0 && progress) {
+            reported = done;
+            if (!progress(done, total))
+                return cancelled();
+        }
     }
-    if (progress && !progress(done, total))
+    if (!rows.error().isEmpty()) {
+        setError(error, rows.error());
+        return false;
+    }
+    if (progress && reported != done && !progress(done, total))
         return cancelled();
     return true;
 }
@@ -294,8 +316,7 @@ bool writeHtml(QIODevice& device, const QList<Column>& columns, RowSource& rows,
 {
     Output out(device);
     out << "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-        << u"<title>导出数据</title>\r\n"_s
-        << "</head>\r\n<body>\r\n<table border=\"1\">\r\n<tr>";
+        << u"<title>导出数据</title>\r\n"_s << "</head>\r\n<body>\r\n<table border=\"1\">\r\n<tr>";
     for (const Column& c : columns)
         out << "<th>" << htmlText(c.title) << "</th>";
     out << "</tr>\r\n";
@@ -356,8 +377,8 @@ bool writeRtf(QIODevice& device, const QList<Column>& columns, RowSource& rows, 
     for (const Column& c : columns) {
         right += std::clamp((displayWidth(c.title) + 4) * 110, 900, 3600);
         cells += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                 "\\clbrdrr\\brdrs\\brdrw10\\cellx"
-                 + QByteArray::number(right);
+                 "\\clbrdrr\\brdrs\\brdrw10\\cellx" +
+                 QByteArray::number(right);
     }
     const QByteArray rowStart = "\\trowd\\trgaph70\\trleft0";
 
@@ -386,7 +407,8 @@ bool writeXls(QIODevice& device, const QList<Column>& columns, RowSource& rows, 
               QString* error)
 {
     if (columns.size() > XlsBook::MaxColumns) {
-        setError(error, u"Excel 97-2003 工作表最多 %1 列，这份列表有 %2 列，请改存为 XLSX。"_s.arg(XlsBook::MaxColumns)
+        setError(error, u"Excel 97-2003 工作表最多 %1 列，这份列表有 %2 列，请改存为 XLSX。"_s
+                            .arg(XlsBook::MaxColumns)
                             .arg(columns.size()));
         return false;
     }
@@ -404,7 +426,9 @@ bool writeXlsx(QIODevice& device, const QList<Column>& columns, RowSource& rows,
                QString* error)
 {
     if (columns.size() > XlsxBook::MaxColumns) {
-        setError(error, u"XLSX 工作表最多 %1 列，这份列表有 %2 列。"_s.arg(XlsxBook::MaxColumns).arg(columns.size()));
+        setError(
+            error,
+            u"XLSX 工作表最多 %1 列，这份列表有 %2 列。"_s.arg(XlsxBook::MaxColumns).arg(columns.size()));
         return false;
     }
     XlsxBook book(titlesOf(columns));
@@ -419,8 +443,8 @@ bool writeXlsx(QIODevice& device, const QList<Column>& columns, RowSource& rows,
 
 } // namespace
 
-bool write(Kind kind, QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
-           QString* error)
+bool write(Kind kind, QIODevice& device, const QList<Column>& columns, RowSource& rows,
+           const Progress& progress, QString* error)
 {
     if (!device.isWritable()) {
         setError(error, writeFailed(device));

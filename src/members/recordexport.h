@@ -3,6 +3,7 @@
 #include "data/values.h"
 
 #include <QIODevice>
+#include <QHash>
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
@@ -46,6 +47,8 @@ public:
     virtual qint64 rowCount() const = 0; // for the progress; -1 when unknown
     virtual bool next() = 0;             // moves to the next row; false after the last
     virtual QVariant value(const QString& field) const = 0;
+    // Why next() stopped early, when it was an error rather than the last row.
+    virtual QString error() const { return {}; }
 };
 
 // The rows of a shared list query, in the order its grid shows them.
@@ -54,12 +57,15 @@ class QueryRows : public RowSource
 public:
     explicit QueryRows(const SharedQuery& query); // throws Failure on an engine error
     qint64 rowCount() const override { return m_count; }
-    bool next() override { return m_query.next(); }
+    bool next() override;
     QVariant value(const QString& field) const override;
+    QString error() const override { return m_error; }
 
 private:
     QSqlQuery m_query;
     qint64 m_count = 0;
+    QString m_error;
+    mutable QHash<QString, int> m_columns; // field → index, looked up once per export
 };
 
 // Rows given in memory (tests, small lists).

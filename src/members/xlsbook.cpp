@@ -211,7 +211,8 @@ bool write(QIODevice& device, const QString& streamName, qint64 size, const std:
 
 namespace {
 
-enum Record : quint16 {
+enum Record : quint16
+{
     Bof = 0x0809,
     Eof = 0x000A,
     Codepage = 0x0042,
@@ -272,9 +273,9 @@ void putShortString(QByteArray& out, const QString& text)
 QByteArray font(bool bold)
 {
     QByteArray d;
-    put16(d, 220); // 11 pt in twips
-    put16(d, 0);
-    put16(d, 0x7FFF); // the window text colour
+    put16(d, 220);          // 11 pt in twips
+    put16(d, bold ? 1 : 0); // older readers take bold from here, Excel from the weight
+    put16(d, 0x7FFF);       // the window text colour
     put16(d, bold ? 700 : 400);
     put16(d, 0);
     put8(d, 0);
@@ -289,9 +290,9 @@ QByteArray xf(quint16 fontIndex, bool style, quint8 usedAttributes)
 {
     QByteArray d;
     put16(d, fontIndex);
-    put16(d, 0);                        // General number format
+    put16(d, 0);                       // General number format
     put16(d, style ? 0xFFF5 : 0x0001); // locked; a style format has no parent
-    put8(d, 0x20);                      // aligned to the bottom
+    put8(d, 0x20);                     // aligned to the bottom
     put8(d, 0);
     put8(d, 0);
     put8(d, usedAttributes);
@@ -630,16 +631,17 @@ bool XlsBook::finish(QIODevice& device, QString* error)
     // end-of-file record are read as the end of the records.
     const qint64 size = std::max(position, CompoundFile::MiniStreamCutoff);
 
-    return CompoundFile::write(device, u"Workbook"_s, size,
-                               [&] {
-                                   if (!put(device, head, error) || !put(device, rest, error))
-                                       return false;
-                                   for (int i = 0; i < m_sheets.size(); ++i) {
-                                       if (!put(device, heads.at(i), error) || !copyCells(device, m_sheets.at(i), error)
-                                           || !put(device, tails.at(i), error))
-                                           return false;
-                                   }
-                                   return size == position || put(device, QByteArray(size - position, '\0'), error);
-                               },
-                               error);
+    return CompoundFile::write(
+        device, u"Workbook"_s, size,
+        [&] {
+            if (!put(device, head, error) || !put(device, rest, error))
+                return false;
+            for (int i = 0; i < m_sheets.size(); ++i) {
+                if (!put(device, heads.at(i), error) || !copyCells(device, m_sheets.at(i), error) ||
+                    !put(device, tails.at(i), error))
+                    return false;
+            }
+            return size == position || put(device, QByteArray(size - position, '\0'), error);
+        },
+        error);
 }

@@ -13,7 +13,12 @@
 // One cell of a spreadsheet row as both workbook writers take it.
 struct SheetCell
 {
-    enum class Type { Empty, Number, Text };
+    enum class Type
+    {
+        Empty,
+        Number,
+        Text
+    };
     Type type = Type::Empty;
     double number = 0;
     QString text;

@@ -83,10 +83,11 @@ PurchaseScreen::PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Tex
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
     layout->addWidget(heading);
-    layout->addWidget(m_panel, 1);
+    layout->addWidget(m_panel);
+    layout->addStretch(1);
     layout->addWidget(line);
     layout->addLayout(inputs);
-    resize(960, 560);
+    resize(960, 500);
 
     auto* enter = new EnterChain(this);
     const auto toAmount = [this] {

@@ -156,8 +156,8 @@ Tduihuan::Tduihuan(TDM1& dm, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
     layout->addWidget(heading);
-    layout->addWidget(m_panel, 1);
-    layout->addLayout(bottom);
+    layout->addWidget(m_panel);
+    layout->addLayout(bottom, 1);
     resize(1000, 760);
 
     auto* enter = new EnterChain(this);
