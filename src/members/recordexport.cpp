@@ -232,25 +232,6 @@ QString plainField(QString text)
     return text;
 }
 
-bool writeText(QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
-               QString* error)
-{
-    Output out(device);
-    out << Bom;
-    QStringList line;
-    for (const Column& c : columns)
-        line << plainField(c.title);
-    out << line.join(u'\t') << "\r\n";
-    const bool ok = eachRow(rows, columns, progress, error, [&](const QVariantList& values) {
-        line.clear();
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            line << plainField(cellText(values.at(i), columns.at(i)));
-        out << line.join(u'\t') << "\r\n";
-        return out.step(error);
-    });
-    return ok && out.flush(error);
-}
-
 QString csvField(const QString& text)
 {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n'))
@@ -260,20 +241,21 @@ QString csvField(const QString& text)
     return u'"' + quoted + u'"';
 }
 
-bool writeCsv(QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
-              QString* error)
+// Text and CSV: one line of titles, then one line a row, fields joined by the separator.
+bool writeDelimited(QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
+                    QString* error, QChar separator, QString (*field)(const QString&))
 {
     Output out(device);
     out << Bom;
     QStringList line;
     for (const Column& c : columns)
-        line << csvField(c.title);
-    out << line.join(u',') << "\r\n";
+        line << field(c.title);
+    out << line.join(separator) << "\r\n";
     const bool ok = eachRow(rows, columns, progress, error, [&](const QVariantList& values) {
         line.clear();
         for (qsizetype i = 0; i < columns.size(); ++i)
-            line << csvField(cellText(values.at(i), columns.at(i)));
-        out << line.join(u',') << "\r\n";
+            line << field(cellText(values.at(i), columns.at(i)));
+        out << line.join(separator) << "\r\n";
         return out.step(error);
     });
     return ok && out.flush(error);
@@ -453,10 +435,10 @@ bool write(Kind kind, QIODevice& device, const QList<Column>& columns, RowSource
     bool ok = false;
     switch (kind) {
     case Kind::Text:
-        ok = writeText(device, columns, rows, progress, error);
+        ok = writeDelimited(device, columns, rows, progress, error, u'\t', [](const QString& t) { return plainField(t); });
         break;
     case Kind::Csv:
-        ok = writeCsv(device, columns, rows, progress, error);
+        ok = writeDelimited(device, columns, rows, progress, error, u',', csvField);
         break;
     case Kind::Html:
         ok = writeHtml(device, columns, rows, progress, error);

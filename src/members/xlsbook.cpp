@@ -302,32 +302,7 @@ QByteArray xf(quint16 fontIndex, bool style, quint8 usedAttributes)
     return d;
 }
 
-int textWidth(const QString& text)
-{
-    int width = 0;
-    int line = 0;
-    for (const QChar c : text) {
-        if (c == u'\n') {
-            line = 0;
-            continue;
-        }
-        line += c.unicode() >= 0x2E80 ? 2 : 1;
-        width = std::max(width, line);
-        if (width >= MaxWidth)
-            return MaxWidth;
-    }
-    return width;
-}
 
-QString clipped(const QString& text)
-{
-    if (text.size() <= XlsBook::MaxTextLength)
-        return text;
-    qsizetype n = XlsBook::MaxTextLength;
-    if (text.at(n - 1).isHighSurrogate())
-        --n;
-    return text.left(n);
-}
 
 } // namespace
 
@@ -337,7 +312,7 @@ XlsBook::XlsBook(QStringList titles, int rowsPerSheet)
     m_columns = int(std::min<qsizetype>(m_titles.size(), MaxColumns));
     m_widths.resize(m_columns);
     for (int c = 0; c < m_columns; ++c)
-        m_widths[c] = textWidth(m_titles.at(c));
+        m_widths[c] = SheetText::width(m_titles.at(c), MaxWidth);
 }
 
 XlsBook::~XlsBook() = default;
@@ -376,14 +351,14 @@ void XlsBook::putRow(quint16 row, const QList<SheetCell>& cells, quint16 xfIndex
         } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
             // An empty string in the table is refused by some readers; an empty cell is
             // simply left out.
-            const QString text = clipped(cell.text);
+            const QString text = SheetText::clipped(cell.text, XlsBook::MaxTextLength);
             put16(m_pending, LabelSst);
             put16(m_pending, 10);
             put16(m_pending, row);
             put16(m_pending, quint16(c));
             put16(m_pending, xfIndex);
             put32(m_pending, stringIndex(text));
-            noteWidth(c, textWidth(text));
+            noteWidth(c, SheetText::width(text, MaxWidth));
         }
     }
 }
@@ -645,3 +620,34 @@ bool XlsBook::finish(QIODevice& device, QString* error)
         },
         error);
 }
+
+namespace SheetText {
+
+int width(const QString& text, int cap)
+{
+    int widest = 0;
+    int line = 0;
+    for (const QChar c : text) {
+        if (c == u'\n') {
+            line = 0;
+            continue;
+        }
+        line += c.unicode() >= 0x2E80 ? 2 : 1;
+        widest = std::max(widest, line);
+        if (widest >= cap)
+            return cap;
+    }
+    return widest;
+}
+
+QString clipped(const QString& text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text;
+    qsizetype n = limit;
+    if (text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n);
+}
+
+} // namespace SheetText

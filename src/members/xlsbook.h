@@ -39,6 +39,15 @@ struct SheetCell
     }
 };
 
+// What both workbook writers do to a cell's text.
+namespace SheetText {
+// Widest line in character columns (a CJK character counts two), capped at `cap`: the width
+// a column is given.
+int width(const QString& text, int cap = 50);
+// Cut to what one cell holds, never between the two halves of a surrogate pair.
+QString clipped(const QString& text, qsizetype limit = 32767);
+} // namespace SheetText
+
 // The container of an Excel 97-2003 file: a compound file (version 3, 512-byte sectors)
 // holding a single stream. The file is written front to back, so any device will do.
 namespace CompoundFile {

@@ -24,32 +24,7 @@ QString libraryError(lxw_error code)
     return QString::fromUtf8(lxw_strerror(code));
 }
 
-int textWidth(const QString& text)
-{
-    int width = 0;
-    int line = 0;
-    for (const QChar c : text) {
-        if (c == u'\n') {
-            line = 0;
-            continue;
-        }
-        line += c.unicode() >= 0x2E80 ? 2 : 1;
-        width = std::max(width, line);
-        if (width >= MaxWidth)
-            return MaxWidth;
-    }
-    return width;
-}
 
-QString clipped(const QString& text)
-{
-    if (text.size() <= XlsxBook::MaxTextLength)
-        return text;
-    qsizetype n = XlsxBook::MaxTextLength;
-    if (text.at(n - 1).isHighSurrogate())
-        --n;
-    return text.left(n);
-}
 
 } // namespace
 
@@ -58,7 +33,7 @@ XlsxBook::XlsxBook(QStringList titles) : m_titles(std::move(titles))
     m_columns = int(std::min<qsizetype>(m_titles.size(), MaxColumns));
     m_widths.resize(m_columns);
     for (int c = 0; c < m_columns; ++c)
-        m_widths[c] = textWidth(m_titles.at(c));
+        m_widths[c] = SheetText::width(m_titles.at(c), MaxWidth);
 }
 
 XlsxBook::~XlsxBook()
@@ -120,9 +95,9 @@ bool XlsxBook::putRow(const QList<SheetCell>& cells, lxw_format* format, QString
             code = worksheet_write_number(m_sheet, m_row, lxw_col_t(c), cell.number, format);
             m_widths[c] = std::max(m_widths.at(c), int(QString::number(cell.number, 'g', 15).size()));
         } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
-            const QString text = clipped(cell.text);
+            const QString text = SheetText::clipped(cell.text, XlsxBook::MaxTextLength);
             code = worksheet_write_string(m_sheet, m_row, lxw_col_t(c), text.toUtf8().constData(), format);
-            m_widths[c] = std::max(m_widths.at(c), textWidth(text));
+            m_widths[c] = std::max(m_widths.at(c), SheetText::width(text, MaxWidth));
         }
         if (code != LXW_NO_ERROR) {
             setError(error, u"写入 XLSX 失败："_s + libraryError(code));

@@ -11,6 +11,7 @@
 #include "operators/login.h"
 #include "operators/permissions.h"
 #include "support/scripteddialogs.h"
+#include "support/screentest.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -33,44 +34,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class LossScreens : public ::testing::Test
+class LossScreens : public ScreenTest
 {
 protected:
     void SetUp() override
     {
-        Clock::setInstance(&clock);
-        currentOperator() = {u"0002"_s, QString()};
-        ASSERT_TRUE(main.connectDatabase());
-        main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-        AppScreens::registerAll(main, home.dm());
-        main.resize(1300, 900);
-        main.show();
+        ScreenTest::SetUp();
         home.exec(u"insert into 会员卡信息 (会员卡号, 会员姓名, 积分, 手机) values ('A', '张三', 88.5, '139'), "
                   u"('X', '李四', 1, '137')"_s);
         home.exec(u"insert into 流水记录 (编号, 会员卡号, 增减积分) values ('0000000001', 'A', 88.5)"_s);
     }
-    void TearDown() override { Clock::setInstance(nullptr); }
 
-    template <class Screen>
-    Screen* open(const QString& entry)
-    {
-        main.clickEntry(entry);
-        QMdiSubWindow* child = main.mdiArea()->activeSubWindow();
-        EXPECT_TRUE(child);
-        QApplication::processEvents();
-        return child ? qobject_cast<Screen*>(child->widget()) : nullptr;
-    }
-    void lookUp(MemberPanel* p, const QString& card)
-    {
-        p->cardField()->setText(card);
-        QTest::keyClick(p->cardField(), Qt::Key_Return);
-    }
-    QString activeCaption() const { return main.mdiArea()->activeSubWindow()->windowTitle(); }
-
-    FixedClock clock{QDateTime(QDate(2026, 12, 31), QTime(9, 30))};
-    TestHome home;
-    ScriptedMessages messages;
-    TMAIN main;
 };
 
 TEST_F(LossScreens, VerbalLossReportRefuseAndCancel)

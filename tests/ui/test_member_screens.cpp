@@ -12,6 +12,7 @@
 #include "members/txinhuiyuan.h"
 #include "members/txiugaihuiyuan.h"
 #include "operators/permissions.h"
+#include "support/screentest.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -35,31 +36,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class MemberScreens : public ::testing::Test
+class MemberScreens : public ScreenTest
 {
 protected:
-    void SetUp() override
-    {
-        Clock::setInstance(&clock);
-        ASSERT_TRUE(main.connectDatabase());
-        main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-        AppScreens::registerAll(main, home.dm());
-        main.resize(1300, 900);
-        main.show();
-    }
-    void TearDown() override { Clock::setInstance(nullptr); }
-
-    template <class Screen>
-    Screen* open(const QString& entry)
-    {
-        main.clickEntry(entry);
-        QMdiSubWindow* child = main.mdiArea()->activeSubWindow();
-        EXPECT_TRUE(child);
-        auto* screen = child ? qobject_cast<Screen*>(child->widget()) : nullptr;
-        EXPECT_TRUE(screen);
-        QApplication::processEvents();
-        return screen;
-    }
     void addCategory(const QString& name, int ratio = 10)
     {
         home.exec(u"insert into 卡类别 (卡类别, 积分比例, 允许兑换礼品, 允许返现金) values (?, ?, 1, 1)"_s, {name, ratio});
@@ -86,10 +65,6 @@ protected:
         QApplication::processEvents();
     }
 
-    FixedClock clock{QDateTime(QDate(2026, 12, 31), QTime(10, 0))};
-    TestHome home;
-    ScriptedMessages messages;
-    TMAIN main;
 };
 
 TEST_F(MemberScreens, CategoryScreenAddsRefusesChangesAndDeletes)
@@ -297,10 +272,7 @@ TEST_F(MemberScreens, QueryScreenLookupOutcomes)
     ASSERT_TRUE(screen);
     EXPECT_EQ(main.mdiArea()->activeSubWindow()->pos(), QPoint(200, 0));
     MemberPanel* p = screen->panel();
-    auto lookUp = [&](const QString& card) {
-        p->cardField()->setText(card);
-        QTest::keyClick(p->cardField(), Qt::Key_Return);
-    };
+    auto lookUp = [&](const QString& card) { ScreenTest::lookUp(p, card); };
 
     lookUp(u"1000"_s);
     EXPECT_EQ(p->field(u"Edit3"_s)->text(), u"张三"_s);

@@ -11,6 +11,7 @@
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "support/screentest.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -35,38 +36,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-class PointsScreens : public ::testing::Test
+class PointsScreens : public ScreenTest
 {
 protected:
     void SetUp() override
     {
-        Clock::setInstance(&clock);
-        currentOperator() = {u"0002"_s, QString()};
-        ASSERT_TRUE(main.connectDatabase());
-        main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-        AppScreens::registerAll(main, home.dm());
-        main.resize(1300, 950);
-        main.show();
+        ScreenTest::SetUp();
         home.exec(u"insert into 卡类别 (卡类别, 积分比例, 允许兑换礼品, 允许返现金) values ('金卡', 10, 1, 1), ('普通卡', 1, 0, 1), "
                   u"('无比例', 0, 1, 1)"_s);
         home.exec(u"insert into 会员卡信息 (会员卡号, 会员姓名, 卡类别, 积分, 口头挂失标志) values ('1000', '张三', '金卡', 100, 0), "
                   u"('2000', '李四', '普通卡', 20, 0), ('3000', '王五', '金卡', 5, 1), ('4000', '赵六', '无比例', 0, 0)"_s);
-    }
-    void TearDown() override { Clock::setInstance(nullptr); }
-
-    template <class Screen>
-    Screen* open(const QString& entry)
-    {
-        main.clickEntry(entry);
-        QMdiSubWindow* child = main.mdiArea()->activeSubWindow();
-        EXPECT_TRUE(child);
-        QApplication::processEvents();
-        return child ? qobject_cast<Screen*>(child->widget()) : nullptr;
-    }
-    void lookUp(MemberPanel* p, const QString& card)
-    {
-        p->cardField()->setText(card);
-        QTest::keyClick(p->cardField(), Qt::Key_Return);
     }
     double balance(const QString& card)
     {
@@ -82,10 +61,6 @@ protected:
         return port;
     }
 
-    FixedClock clock{QDateTime(QDate(2026, 12, 31), QTime(18, 30, 5))};
-    TestHome home;
-    ScriptedMessages messages;
-    TMAIN main;
     QTemporaryDir out;
 };
 
@@ -183,6 +158,10 @@ TEST_F(PointsScreens, PurchaseEdgesAndRefusedCards)
 
 TEST_F(PointsScreens, ReturnTakesPointsBelowZero)
 {
+    // A printer port that cannot be opened (here a folder) never makes the save fail.
+    QByteArray ini;
+    Gbk::encode(u"[程序参数]\r\n打印小票=1\r\n打印端口=%1\r\n"_s.arg(out.path()), &ini);
+    home.writeConfig(ini);
     auto* screen = open<Ttuihuo>(u"退货扣积分"_s);
     ASSERT_TRUE(screen);
     EXPECT_EQ(main.mdiArea()->activeSubWindow()->windowTitle(), u"退货扣积分"_s);
@@ -192,6 +171,7 @@ TEST_F(PointsScreens, ReturnTakesPointsBelowZero)
     EXPECT_EQ(screen->points()->text(), u"30"_s);
     snapshot(main.mdiArea()->activeSubWindow(), u"deduct-points"_s);
     screen->confirmButton()->click();
+    ASSERT_EQ(messages.shown().size(), 1) << "no box about the printer";
     EXPECT_TRUE(messages.last().text.startsWith(u"退货减积分成功！"_s));
     EXPECT_EQ(balance(u"2000"_s), -10);
     EXPECT_EQ(home.scalar(u"select 增减积分 from 流水记录"_s).toDouble(), -30);

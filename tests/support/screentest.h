@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/screens.h"
+#include "app/tmain.h"
+#include "data/clock.h"
+#include "members/memberpanel.h"
+#include "operators/login.h"
+#include "operators/permissions.h"
+#include "support/scriptedmessages.h"
+#include "support/testhome.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// A running program as the counter operator sees it: a fresh database, operator 0001's main
+// window with every screen registered, the clock standing on 31 December, and the scripted
+// message service answering every box.
+class ScreenTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Clock::setInstance(&clock);
+        currentOperator() = {QStringLiteral("0002"), QString()};
+        ASSERT_TRUE(main.connectDatabase());
+        main.applyLogin(QStringLiteral("0001"), Permissions::held(home.db(), QStringLiteral("0001")));
+        AppScreens::registerAll(main, home.dm());
+        main.resize(1300, 950);
+        main.show();
+    }
+    void TearDown() override { Clock::setInstance(nullptr); }
+
+    // Clicks the menu entry and returns the screen it brought up.
+    template <class Screen>
+    Screen* open(const QString& entry)
+    {
+        main.clickEntry(entry);
+        QMdiSubWindow* child = main.mdiArea()->activeSubWindow();
+        EXPECT_TRUE(child);
+        auto* screen = child ? qobject_cast<Screen*>(child->widget()) : nullptr;
+        EXPECT_TRUE(screen);
+        QApplication::processEvents();
+        return screen;
+    }
+    QString activeCaption() const { return main.mdiArea()->activeSubWindow()->windowTitle(); }
+    // The card typed or swiped, then Enter.
+    static void lookUp(MemberPanel* panel, const QString& card)
+    {
+        panel->cardField()->setText(card);
+        QTest::keyClick(panel->cardField(), Qt::Key_Return);
+    }
+
+    FixedClock clock{QDateTime(QDate(2026, 12, 31), QTime(18, 30, 5))};
+    TestHome home;
+    ScriptedMessages messages;
+    TMAIN main;
+};
