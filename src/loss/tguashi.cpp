@@ -1,5 +1,6 @@
 #include "loss/tguashi.h"
 
+#include "controls/heading.h"
 #include "controls/enterchain.h"
 #include "controls/messageservice.h"
 #include "controls/screens.h"
@@ -45,10 +46,7 @@ Tguashi::Tguashi(TDM1& dm, QWidget* parent)
     besideLayout->addWidget(m_newCard);
     m_panel->setBesideCard(beside);
 
-    auto* title = new QLabel(u"会员卡正式挂失/换卡"_s, this);
-    title->setObjectName(u"title"_s);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(u"color: #1447a6; font-size: 24px; font-weight: bold;"_s);
+    auto* title = makeHeading(u"会员卡正式挂失/换卡"_s, this);
 
     auto* quit = new QPushButton(u"退出"_s, this);
     auto* all = new QPushButton(u"全部挂失记录"_s, this);

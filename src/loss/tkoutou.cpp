@@ -1,5 +1,6 @@
 #include "loss/tkoutou.h"
 
+#include "controls/heading.h"
 #include "controls/messageservice.h"
 #include "data/tdm1.h"
 #include "loss/verballoss.h"
@@ -18,17 +19,6 @@
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-QLabel* titleLine(const QString& text, QWidget* parent)
-{
-    auto* title = new QLabel(text, parent);
-    title->setObjectName(u"title"_s);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(u"color: #1447a6; font-size: 24px; font-weight: bold;"_s);
-    return title;
-}
-} // namespace
 
 Tkoutou::Tkoutou(TDM1& dm, QWidget* parent)
     : QWidget(parent), m_dm(dm), m_panel(new MemberPanel(dm, this)), m_modeBox(new QGroupBox(u"请选择"_s, this)),
@@ -67,7 +57,7 @@ Tkoutou::Tkoutou(TDM1& dm, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
-    layout->addWidget(titleLine(u"口头挂失及取消口头挂失"_s, this));
+    layout->addWidget(makeHeading(u"口头挂失及取消口头挂失"_s, this));
     layout->addWidget(m_panel, 1);
     layout->addLayout(bottom);
     resize(920, 540);

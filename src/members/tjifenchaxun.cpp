@@ -1,5 +1,6 @@
 #include "members/tjifenchaxun.h"
 
+#include "controls/heading.h"
 #include "controls/screens.h"
 #include "members/memberpanel.h"
 #include "points/history.h"
@@ -18,10 +19,7 @@ Tjifenchaxun::Tjifenchaxun(TDM1& dm, QWidget* parent)
     setObjectName(u"jifenchaxun"_s);
     setWindowTitle(u"会员信息查询"_s);
 
-    auto* title = new QLabel(u"会员信息查询"_s, this);
-    title->setObjectName(u"title"_s);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(u"color: #1447a6; font-size: 26px; font-weight: bold;"_s);
+    auto* title = makeHeading(u"会员信息查询"_s, this);
 
     auto* quit = new QPushButton(u"退出"_s, this);
     m_history->setObjectName(u"BitBtn1"_s);

@@ -1,5 +1,6 @@
 #include "points/purchasescreen.h"
 
+#include "controls/heading.h"
 #include "controls/enterchain.h"
 #include "controls/fieldevents.h"
 #include "controls/messageservice.h"
@@ -35,10 +36,7 @@ PurchaseScreen::PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Tex
     m_panel->setLabel(u"Edit11"_s, u"起用日期"_s);
     m_panel->verbalLossBox()->hide();
 
-    auto* heading = new QLabel(texts.heading, this);
-    heading->setObjectName(u"title"_s);
-    heading->setAlignment(Qt::AlignCenter);
-    heading->setStyleSheet(u"color: #1447a6; font-size: 24px; font-weight: bold;"_s);
+    auto* heading = makeHeading(texts.heading, this);
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);

@@ -1,5 +1,6 @@
 #include "points/tduihuan.h"
 
+#include "controls/heading.h"
 #include "controls/enterchain.h"
 #include "controls/fieldevents.h"
 #include "controls/messageservice.h"
@@ -68,10 +69,7 @@ Tduihuan::Tduihuan(TDM1& dm, QWidget* parent)
     m_panel->setLabel(u"Edit11"_s, u"起用日期"_s);
     m_panel->verbalLossBox()->hide();
 
-    auto* heading = new QLabel(u"积分兑换"_s, this);
-    heading->setObjectName(u"title"_s);
-    heading->setAlignment(Qt::AlignCenter);
-    heading->setStyleSheet(u"color: #1447a6; font-size: 24px; font-weight: bold;"_s);
+    auto* heading = makeHeading(u"积分兑换"_s, this);
 
     auto* modeBox = new QGroupBox(u"请选择兑换方式"_s, this);
     modeBox->setObjectName(u"RzRadioGroup1"_s);
