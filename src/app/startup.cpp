@@ -6,6 +6,7 @@
 #include "app/tmain.h"
 #include "config/appconfig.h"
 #include "config/programhome.h"
+#include "controls/enterchain.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "operators/permissions.h"
@@ -42,6 +43,7 @@ void applyLook(QApplication& app)
     font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
     font.setPointSize(10);
     app.setFont(font);
+    pressFocusedButtonsOnEnter(app);
     QFile sheet(u":/style/quorvane.qss"_s);
     if (sheet.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(sheet.readAll()));

@@ -1,10 +1,40 @@
 #include "controls/enterchain.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
+
+namespace {
+class ButtonEnterKey : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->hasFocus() || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+};
+} // namespace
+
+void pressFocusedButtonsOnEnter(QApplication& app)
+{
+    app.installEventFilter(new ButtonEnterKey(&app));
+}
 
 EnterChain::EnterChain(QObject* parent) : QObject(parent) {}
 

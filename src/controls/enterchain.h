@@ -11,6 +11,12 @@ class QWidget;
 
 // Enter moves the focus through a screen's inputs in a fixed order, and from the last input
 // presses the screen's main button, so a counter operator never needs the mouse.
+class QApplication;
+
+// Enter on a focused push button presses it, as on the shop's Windows desks: the chains end on
+// a screen's main button, and the operator confirms with a second Enter.
+void pressFocusedButtonsOnEnter(QApplication& app);
+
 class EnterChain : public QObject
 {
     Q_OBJECT

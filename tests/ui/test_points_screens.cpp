@@ -84,7 +84,7 @@ TEST_F(PointsScreens, TheRoadOfOnePurchase)
     QTest::keyClick(screen->amount(), Qt::Key_Return);
     EXPECT_TRUE(screen->confirmButton()->hasFocus());
     snapshot(main.mdiArea()->activeSubWindow(), u"add-points"_s);
-    QTest::keyClick(screen->confirmButton(), Qt::Key_Space);
+    QTest::keyClick(screen->confirmButton(), Qt::Key_Return); // the second Enter confirms
 
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.last().text.startsWith(u"增加积分成功！"_s));
