@@ -383,13 +383,17 @@ TEST(MemberListTest, QuickSearchChecksTheColumn)
     TestHome home;
     addMember(home, u"A"_s, u"张三"_s, u"金卡"_s, 1);
     addMember(home, u"B"_s, u"李四"_s, u"金卡"_s, 1);
+    addMember(home, u"C"_s, u"O'Brien"_s, u"金卡"_s, 1);
     EXPECT_EQ(MemberList::quickSearch(home.dm(), u"会员姓名"_s, u"张"_s), QString());
     EXPECT_EQ(home.dm().ADOQuery5->rowCount(), 1);
+    EXPECT_EQ(MemberList::quickSearch(home.dm(), u"会员姓名"_s, u"O'B"_s), QString());
+    ASSERT_EQ(home.dm().ADOQuery5->rowCount(), 1) << "a quote is found as typed";
+    EXPECT_EQ(home.dm().ADOQuery5->record(0).value(u"会员卡号"_s).toString(), u"C"_s);
     const QString error = MemberList::quickSearch(home.dm(), u"会员姓名 like '%' or 1=1 --"_s, u"x"_s);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(home.dm().ADOQuery5->rowCount(), 0);
     EXPECT_EQ(MemberList::quickSearch(home.dm(), u"卡类别"_s, u""_s), QString());
-    EXPECT_EQ(home.dm().ADOQuery5->rowCount(), 2);
+    EXPECT_EQ(home.dm().ADOQuery5->rowCount(), 3);
     for (const QString& c : MemberList::quickSearchColumns())
         EXPECT_TRUE(Schema::hasColumn(u"会员卡信息"_s, c)) << c.toStdString();
 }
