@@ -1,10 +1,15 @@
 #include "app/application.h"
 #include "app/startup.h"
 
+#include <csignal>
 #include <cstring>
 
 int main(int argc, char** argv)
 {
+    // A receipt port that is a pipe whose reader went away must fail the write, not end the
+    // program in the middle of the counter's work.
+    std::signal(SIGPIPE, SIG_IGN);
+
     // Creating a database opens no window, so it must also work over SSH or in a script.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--create-database") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
