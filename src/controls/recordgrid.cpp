@@ -392,6 +392,7 @@ RecordGrid::RecordGrid(QWidget* parent) : QWidget(parent), d(new Private(this))
     header->setSortIndicatorShown(false);
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setMinimumSectionSize(24);
+    header->setStretchLastSection(true); // the list fills its box, no grey strip at the right
 
     d->footer->setObjectName(u"footer"_s);
     d->footer->setFixedHeight(view->fontMetrics().height() + 10);
