@@ -1,10 +1,11 @@
 #include "controls/refillingcombo.h"
 
+#include "controls/inputs.h"
+
 RefillingCombo::RefillingCombo(std::function<QStringList()> source, QWidget* parent)
     : QComboBox(parent), m_source(std::move(source))
 {
-    setEditable(true);
-    setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(this);
 }
 
 void RefillingCombo::refill()

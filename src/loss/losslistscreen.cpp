@@ -1,6 +1,7 @@
 #include "loss/losslistscreen.h"
 
 #include "controls/enterchain.h"
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "data/tdm1.h"
 #include "members/listexport.h"
@@ -25,8 +26,7 @@ LossListScreen::LossListScreen(TDM1& dm, const LossViews::View& view, const QStr
     auto* filterBox = new QGroupBox(u"快速查找"_s, this);
     auto* filterLayout = new QHBoxLayout(filterBox);
     m_column->setObjectName(u"ComboBox1"_s);
-    m_column->setEditable(true);
-    m_column->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(m_column);
     m_column->setAccessibleName(u"查找列"_s);
     m_column->setMinimumWidth(110);
     m_value->setObjectName(u"Edit1"_s);

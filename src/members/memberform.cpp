@@ -2,6 +2,7 @@
 
 #include "controls/enterchain.h"
 #include "controls/fieldevents.h"
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "data/clock.h"
 #include "members/categories.h"
@@ -19,8 +20,7 @@ namespace {
 QDateEdit* datePicker(QWidget* parent)
 {
     auto* d = new QDateEdit(parent);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(u"yyyy-MM-dd"_s);
+    makeDatePicker(d);
     d->setMinimumWidth(120);
     return d;
 }
@@ -28,8 +28,7 @@ QDateEdit* datePicker(QWidget* parent)
 QComboBox* plainCombo(QWidget* parent)
 {
     auto* c = new QComboBox(parent);
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(c);
     return c;
 }
 

@@ -1,6 +1,7 @@
 #include "members/tquanbuhuiyuan.h"
 
 #include "controls/fieldevents.h"
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
 #include "data/clock.h"
@@ -35,8 +36,7 @@ Tquanbuhuiyuan::Tquanbuhuiyuan(TDM1& dm, QWidget* parent)
     m_from->setObjectName(u"DateTimePicker1"_s);
     m_to->setObjectName(u"DateTimePicker2"_s);
     for (QDateEdit* d : {m_from, m_to}) {
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(u"yyyy-MM-dd"_s);
+        makeDatePicker(d);
     }
     m_allDates->setObjectName(u"CheckBox1"_s);
     m_low->setObjectName(u"Edit1"_s);
@@ -49,8 +49,7 @@ Tquanbuhuiyuan::Tquanbuhuiyuan(TDM1& dm, QWidget* parent)
     }
     m_allPoints->setObjectName(u"CheckBox2"_s);
     m_category->setObjectName(u"ComboBox1"_s);
-    m_category->setEditable(true);
-    m_category->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(m_category);
     m_category->setAccessibleName(u"卡类别"_s);
     m_category->setMinimumWidth(120);
     m_allCategories->setObjectName(u"CheckBox3"_s);

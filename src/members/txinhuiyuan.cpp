@@ -1,6 +1,7 @@
 #include "members/txinhuiyuan.h"
 
 #include "controls/fieldevents.h"
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
 #include "data/tdm1.h"
@@ -50,8 +51,7 @@ Txinhuiyuan::Txinhuiyuan(TDM1& dm, QWidget* parent)
     auto* searchBox = new QGroupBox(u"快速检索"_s, this);
     auto* searchLayout = new QHBoxLayout(searchBox);
     m_searchColumn->setObjectName(u"ComboBox3"_s);
-    m_searchColumn->setEditable(true);
-    m_searchColumn->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(m_searchColumn);
     m_searchColumn->setAccessibleName(u"检索列"_s);
     m_searchText->setObjectName(u"Edit7"_s);
     m_searchText->setAccessibleName(u"包含"_s);

@@ -1,6 +1,7 @@
 #include "operators/tloginform.h"
 
 #include "controls/enterchain.h"
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 
 #include <QApplication>
@@ -23,8 +24,7 @@ Tloginform::Tloginform(QSqlDatabase db, QWidget* parent)
 
     m_operator = new QComboBox(this);
     m_operator->setObjectName(u"cbusername"_s);
-    m_operator->setEditable(true);
-    m_operator->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(m_operator);
     m_operator->setCompleter(nullptr); // the typed text must stay as typed until it is left
 
     m_name = new QLineEdit(this);

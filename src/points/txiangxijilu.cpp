@@ -1,5 +1,6 @@
 #include "points/txiangxijilu.h"
 
+#include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
 #include "data/clock.h"
@@ -32,12 +33,10 @@ Txiangxijilu::Txiangxijilu(TDM1& dm, QWidget* parent)
     m_from->setObjectName(u"DateTimePicker1"_s);
     m_to->setObjectName(u"DateTimePicker2"_s);
     for (QDateEdit* d : {m_from, m_to}) {
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(u"yyyy-MM-dd"_s);
+        makeDatePicker(d);
     }
     m_column->setObjectName(u"ComboBox1"_s);
-    m_column->setEditable(true);
-    m_column->setInsertPolicy(QComboBox::NoInsert);
+    makeTypable(m_column);
     m_column->setAccessibleName(u"查询列"_s);
     m_value->setObjectName(u"Edit1"_s);
     m_value->setAccessibleName(u"查询值"_s);
