@@ -3,7 +3,7 @@
 #include "data/engine.h"
 #include "data/sqlrun.h"
 #include "data/tdm1.h"
-#include "members/recordexport.h"
+#include "sheets/recordexport.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

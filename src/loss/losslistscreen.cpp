@@ -4,7 +4,7 @@
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "data/tdm1.h"
-#include "members/listexport.h"
+#include "sheets/listexport.h"
 
 #include <QComboBox>
 #include <QGroupBox>

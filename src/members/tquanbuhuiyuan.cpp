@@ -7,7 +7,7 @@
 #include "data/clock.h"
 #include "data/tdm1.h"
 #include "members/categories.h"
-#include "members/listexport.h"
+#include "sheets/listexport.h"
 #include "members/membergrid.h"
 
 #include <QCheckBox>

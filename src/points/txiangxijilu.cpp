@@ -5,7 +5,7 @@
 #include "controls/recordgrid.h"
 #include "data/clock.h"
 #include "data/tdm1.h"
-#include "members/listexport.h"
+#include "sheets/listexport.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "data/sharedquery.h"
-#include "members/recordexport.h"
-#include "members/xlsbook.h"
+#include "sheets/recordexport.h"
+#include "sheets/xlsbook.h"
 #include "support/testhome.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "members/recordexport.h"
+#include "sheets/recordexport.h"
 
 #include <QList>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "members/listexport.h"
+#include "sheets/listexport.h"
 
 #include "controls/filedialogs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
 #include "data/sqlrun.h"
-#include "members/recordexport.h"
+#include "sheets/recordexport.h"
 
 #include <QFileInfo>
 #include <QProgressDialog>

@@ -1,4 +1,4 @@
-#include "members/xlsxbook.h"
+#include "sheets/xlsxbook.h"
 
 #include <QDir>
 #include <QFile>

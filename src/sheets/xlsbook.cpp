@@ -1,4 +1,4 @@
-#include "members/xlsbook.h"
+#include "sheets/xlsbook.h"
 
 #include <QDir>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "members/gridprint.h"
+#include "controls/gridprint.h"
 
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"

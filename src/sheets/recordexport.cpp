@@ -1,8 +1,8 @@
-#include "members/recordexport.h"
+#include "sheets/recordexport.h"
 
 #include "data/sharedquery.h"
-#include "members/xlsbook.h"
-#include "members/xlsxbook.h"
+#include "sheets/xlsbook.h"
+#include "sheets/xlsxbook.h"
 
 #include <QDir>
 #include <QFileDevice>

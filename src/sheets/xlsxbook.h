@@ -1,6 +1,6 @@
 #pragma once
 
-#include "members/xlsbook.h"
+#include "sheets/xlsbook.h"
 
 #include <QByteArray>
 #include <QIODevice>
