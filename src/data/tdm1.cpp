@@ -37,10 +37,10 @@ TDM1::~TDM1()
         DM1 = nullptr;
 }
 
-bool TDM1::connectTo(const QString& path, QString* error)
+bool TDM1::connectTo(const QString& path, QString* error, bool* damaged)
 {
     Engine::close(m_connectionName);
-    return Engine::open(m_connectionName, path, error);
+    return Engine::open(m_connectionName, path, error, damaged);
 }
 
 bool TDM1::isConnected() const

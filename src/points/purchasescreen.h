@@ -42,6 +42,8 @@ protected:
 
 private:
     void startState();
+    // The goods, amount and points emptied and disabled with 确定.
+    void clearInputs();
     void enableInputs(bool on);
     void proposePoints();
 
