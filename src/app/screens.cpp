@@ -35,13 +35,16 @@ void registerAll(TMAIN& main, TDM1& dm)
     main.registerScreen(u"全部挂失记录"_s, u"全部挂失历史记录"_s, QPoint(180, 0),
                         [data] { return new Tguashilishi(*data); });
 
-    main.registerScreen(u"增加积分"_s, u"购物或换货增加积分"_s, QPoint(200, 0), [data] { return new Tzengjiajifen(*data); });
-    main.registerScreen(u"退货扣积分"_s, u"退货扣积分"_s, QPoint(200, 0), [data] { return new Ttuihuo(*data); });
-    main.registerScreen(u"积分兑换"_s, u"积分兑换"_s, QPoint(200, 0), [data] { return new Tduihuan(*data); });
+    // The transaction and history windows can be minimised and closed, not maximised.
+    const auto noMaximise = TMAIN::Frame::MinimiseAndClose;
+    main.registerScreen(u"增加积分"_s, u"购物或换货增加积分"_s, QPoint(200, 0), [data] { return new Tzengjiajifen(*data); },
+                        noMaximise);
+    main.registerScreen(u"退货扣积分"_s, u"退货扣积分"_s, QPoint(200, 0), [data] { return new Ttuihuo(*data); }, noMaximise);
+    main.registerScreen(u"积分兑换"_s, u"积分兑换"_s, QPoint(200, 0), [data] { return new Tduihuan(*data); }, noMaximise);
     main.registerScreen(u"会员积分增减历史记录"_s, u"会员积分增减历史记录"_s, QPoint(0, 0),
-                        [data] { return new Txiangxijilu(*data); });
+                        [data] { return new Txiangxijilu(*data); }, noMaximise);
     // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
-    main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); });
+    main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); }, noMaximise);
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);

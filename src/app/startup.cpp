@@ -17,9 +17,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,6 +41,15 @@ namespace Startup {
 void applyLook(QApplication& app)
 {
     initResources();
+    // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
+    // file dialog's "查看：", "文件名：", "保存") in its language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtTexts);
+    else
+        delete qtTexts;
+    app.setWindowIcon(programIcon());
     app.setStyle(QStyleFactory::create(u"Fusion"_s));
     QFont font;
     font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
@@ -86,8 +98,9 @@ int createDatabase()
 
 int run(QApplication& app)
 {
+    // The name alone: a display name would be appended to every window title by the desktop's
+    // window system ("进入系统 — Quorvane"), and the titles are the screens' own captions.
     QCoreApplication::setApplicationName(Product::Title);
-    QGuiApplication::setApplicationDisplayName(Product::Title);
 
     QCommandLineParser options;
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);

@@ -325,12 +325,16 @@ bool TMAIN::OpenOrActivate(const QString& caption)
     return false;
 }
 
-QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint position)
+QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint position, Frame frame)
 {
     screen->setWindowTitle(caption);
     // The screen's own size is what its layout was made for; the frame comes on top of it.
     const QSize wanted = screen->testAttribute(Qt::WA_Resized) ? screen->size() : screen->sizeHint();
-    QMdiSubWindow* child = m_mdi->addSubWindow(screen);
+    Qt::WindowFlags flags;
+    if (frame == Frame::MinimiseAndClose)
+        flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    QMdiSubWindow* child = m_mdi->addSubWindow(screen, flags);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(caption);
     child->move(position);
@@ -340,17 +344,18 @@ QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint p
     return child;
 }
 
-QMdiSubWindow* TMAIN::openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create)
+QMdiSubWindow* TMAIN::openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create,
+                                Frame frame)
 {
     if (OpenOrActivate(caption))
         return m_mdi->activeSubWindow();
-    return addChild(create(), caption, position);
+    return addChild(create(), caption, position, frame);
 }
 
 void TMAIN::registerScreen(const QString& entryCaption, const QString& caption, QPoint position,
-                           std::function<QWidget*()> create)
+                           std::function<QWidget*()> create, Frame frame)
 {
-    m_screens.insert(caption, {position, std::move(create)});
+    m_screens.insert(caption, {position, std::move(create), frame});
     if (!entryCaption.isEmpty())
         setEntryHandler(entryCaption, [this, caption] { openScreen(caption); });
 }
@@ -360,7 +365,7 @@ bool TMAIN::openScreen(const QString& caption)
     const auto it = m_screens.constFind(caption);
     if (it == m_screens.cend())
         return false;
-    openChild(caption, it->position, it->create);
+    openChild(caption, it->position, it->create, it->frame);
     return true;
 }
 

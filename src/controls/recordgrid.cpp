@@ -13,9 +13,11 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSqlRecord>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,6 +29,10 @@ QString columnTitle(const GridColumn& column)
     return column.title.isEmpty() ? column.field : column.title;
 }
 
+// A column is made as wide as its title and the texts of the first rows, but no wider than
+// this: one long address must not push the other columns off the screen.
+constexpr int FitRows = 50;
+constexpr int MaxFittedWidth = 320;
 
 } // namespace
 
@@ -318,8 +324,28 @@ void RecordGrid::Private::layoutFooter()
     }
 }
 
+void RecordGrid::Private::fitColumns()
+{
+    QHeaderView* header = view->horizontalHeader();
+    const QFontMetrics metrics = view->fontMetrics();
+    const int padding = 2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 14;
+    const int rows = std::min(model->rowCount(), FitRows);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        int wanted = 0;
+        for (int row = 0; row < rows; ++row)
+            wanted = std::max(wanted, metrics.horizontalAdvance(cellText(row, column)) + padding);
+        // Only ever wider: a width the title needs, or one the operator dragged, stays.
+        wanted = std::min(wanted, MaxFittedWidth);
+        if (wanted > header->sectionSize(column))
+            header->resizeSection(column, wanted);
+    }
+}
+
 void RecordGrid::Private::onSourceReset()
 {
+    fitColumns();
     q->refreshFooters();
     footersFresh = true;
     // A reopen shows other rows: tell the screen even when the row number stays 0.

@@ -64,6 +64,8 @@ public:
     void rebuildFooterCells();
     void layoutFooter();
     void onSourceReset();
+    // Widens the columns to their first rows' texts, within a limit.
+    void fitColumns();
     void onCurrentChanged(const QModelIndex& current);
     // Fetches until `row` is on hand or the query has no more; true when it is.
     bool ensureFetched(int row) const;
