@@ -41,6 +41,10 @@ namespace Startup {
 void applyLook(QApplication& app)
 {
     initResources();
+    // The name alone (it is the task-bar text): a display name would be appended to every
+    // window title by the window system ("进入系统 — Quorvane"), and the titles are the
+    // screens' own captions.
+    QCoreApplication::setApplicationName(Product::Title);
     // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
     // file dialog's "查看：", "文件名：", "保存") in its language.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
@@ -98,10 +102,6 @@ int createDatabase()
 
 int run(QApplication& app)
 {
-    // The name alone: a display name would be appended to every window title by the desktop's
-    // window system ("进入系统 — Quorvane"), and the titles are the screens' own captions.
-    QCoreApplication::setApplicationName(Product::Title);
-
     QCommandLineParser options;
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
     options.addHelpOption();

@@ -90,7 +90,12 @@ TEST_F(MemberScreens, CategoryScreenAddsRefusesChangesAndDeletes)
     QTest::keyClick(f->ratioField(), Qt::Key_Return);
     f->cashBox()->setChecked(false);
     QTest::keyClick(f->giftsBox(), Qt::Key_Return);
-    QTest::keyClick(f->cashBox(), Qt::Key_Return); // presses 保存
+    EXPECT_TRUE(f->cashBox()->hasFocus());
+    QTest::keyClick(f->cashBox(), Qt::Key_Return);
+    EXPECT_TRUE(screen->saveButton()->hasFocus()) << "Enter on the last box moves on to 保存";
+    EXPECT_TRUE(messages.shown().isEmpty()) << "and saves nothing yet";
+    EXPECT_EQ(home.scalar(u"select count(*) from 卡类别"_s).toInt(), 0);
+    QTest::keyClick(screen->saveButton(), Qt::Key_Return); // the second Enter presses it
     EXPECT_EQ(messages.texts(), QStringList{u"新增卡类别成功！"_s});
     EXPECT_EQ(screen->grid()->source()->rowCount(), 1);
     EXPECT_EQ(screen->grid()->displayText(0, u"允许返现金"_s), u"否"_s);
