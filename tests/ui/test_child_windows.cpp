@@ -1,4 +1,5 @@
 #include "app/artwork.h"
+#include "controls/filedialogs.h"
 #include "controls/recordgrid.h"
 #include "controls/screens.h"
 #include "support/screentest.h"
@@ -7,14 +8,21 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -229,6 +237,41 @@ TEST_F(ChildWindows, ListColumnsShowWholeValuesWithinALimit)
     EXPECT_GT(width(u"地址"_s), 200);
     EXPECT_LE(width(u"地址"_s), 320) << "a long address does not push the rest off the screen";
     snapshot(main.mdiArea()->activeSubWindow(), u"member-list-columns"_s);
+}
+
+} // namespace
+
+namespace {
+
+// Qt's own file dialog speaks the shop's language and starts where it is told.
+TEST(QtDialogs, FileDialogIsChineseAndStartsInTheGivenFolder)
+{
+    QTemporaryDir folder;
+    QStringList seen;
+    QString shownFolder;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            if (auto* label = dialog->findChild<QLabel*>(QString::fromUtf8(name)))
+                seen << label->text();
+        if (auto* box = dialog->findChild<QDialogButtonBox*>())
+            for (QAbstractButton* b : box->buttons())
+                seen << b->text();
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    poll.start(20);
+    QtFileDialogs real;
+    const FileDialogs::Choice choice =
+        real.save(nullptr, u"另存为"_s, folder.path(), u"file1"_s, {u"XLS (*.XLS)"_s}, 1);
+    EXPECT_FALSE(choice.accepted);
+    EXPECT_EQ(shownFolder, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(seen, (QStringList{u"查找范围："_s, u"文件名称(&N)："_s, u"文件类型："_s, u"保存(&S)"_s, u"取消"_s}));
+    EXPECT_EQ(QLocale().name(), u"zh_CN"_s);
 }
 
 } // namespace
