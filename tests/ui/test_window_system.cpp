@@ -123,29 +123,22 @@ TEST(WindowSystem, TheProgramsOwnWindowsCarryTheirCaptions)
         }
         return false;
     };
-    const auto start = [&](QProcess& program) {
+    // Starts the program in the home and looks for its window under the title, then ends it.
+    const auto firstWindowIs = [&](const QString& title) {
+        QProcess program;
         program.setProcessEnvironment(env);
         program.start(QString::fromUtf8(QUORVANE_EXECUTABLE), {u"--home"_s, home.path()});
         ASSERT_TRUE(program.waitForStarted(60000));
-    };
-    {
-        QProcess program;
-        start(program);
-        EXPECT_TRUE(shows(u"错误"_s)) << windowNames().toStdString();
+        EXPECT_TRUE(shows(title)) << windowNames().toStdString();
         program.kill();
         program.waitForFinished(60000);
-    }
+    };
+    firstWindowIs(u"错误"_s); // no database yet
     QProcess create;
     create.setProcessEnvironment(env);
     create.start(QString::fromUtf8(QUORVANE_EXECUTABLE), {u"--home"_s, home.path(), u"--create-database"_s});
     ASSERT_TRUE(create.waitForFinished(120000));
-    {
-        QProcess program;
-        start(program);
-        EXPECT_TRUE(shows(u"进入系统"_s)) << windowNames().toStdString();
-        program.kill();
-        program.waitForFinished(60000);
-    }
+    firstWindowIs(u"进入系统"_s);
 }
 
 class WindowSystemScreens : public ScreenTest
