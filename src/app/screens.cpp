@@ -2,6 +2,9 @@
 
 #include "app/tmain.h"
 #include "data/tdm1.h"
+#include "gifts/tkucunchaxun.h"
+#include "gifts/tlipinjilu.h"
+#include "gifts/truku.h"
 #include "loss/losslistscreen.h"
 #include "loss/tguashi.h"
 #include "loss/tkoutou.h"
@@ -14,6 +17,7 @@
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "reminders/reminderscreen.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,6 +46,18 @@ void registerAll(TMAIN& main, TDM1& dm)
                         [data] { return new Txiangxijilu(*data); });
     // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
     main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); });
+
+    // The reminders start from the flags the main window read at start, however they open.
+    TMAIN* frame = &main;
+    main.registerScreen(u"会员生日提醒"_s, u"会员生日提醒"_s, QPoint(200, 0),
+                        [data, frame] { return new Tshengri(*data, frame->remindBirthday()); });
+    main.registerScreen(u"保险到期提醒"_s, u"保险到期提醒"_s, QPoint(170, 0),
+                        [data, frame] { return new Tbaoxiantixing(*data, frame->remindInsurance()); });
+
+    // The gift screens are modal dialogs, made for one use.
+    main.setEntryHandler(u"礼品入库"_s, [data, frame] { Truku(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品库存查询"_s, [data, frame] { Tkucunchaxun(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品兑换记录"_s, [data, frame] { Tlipinjilu(*data, frame).exec(); });
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
