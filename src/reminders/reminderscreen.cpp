@@ -130,7 +130,9 @@ Tshengri::Tshengri(TDM1& dm, bool showAtStart, QWidget* parent)
                      parent)
 {
     setObjectName(u"shengri"_s);
-    resize(760, 460);
+    // Both reminders open at start, the insurance list over this one: wider and taller, this
+    // one still shows beside and below it.
+    resize(900, 540);
 }
 
 Tbaoxiantixing::Tbaoxiantixing(TDM1& dm, bool showAtStart, QWidget* parent)
@@ -144,7 +146,7 @@ Tbaoxiantixing::Tbaoxiantixing(TDM1& dm, bool showAtStart, QWidget* parent)
                        {u"手机"_s},
                        {u"投保日期"_s, u"买保险日期"_s},
                        {u"保险到期日期"_s}},
-                      {110, 110, 130, 130, 110, 110},
+                      {100, 100, 120, 120, 100, 100},
                       {{u"一个月内（默认）"_s, [&dm] { return Reminders::showExpiries(dm, 30); }},
                        {u"十五日内"_s, [&dm] { return Reminders::showExpiries(dm, 15); }},
                        {u"五日内"_s, [&dm] { return Reminders::showExpiries(dm, 5); }}},
@@ -155,5 +157,5 @@ Tbaoxiantixing::Tbaoxiantixing(TDM1& dm, bool showAtStart, QWidget* parent)
                      parent)
 {
     setObjectName(u"baoxiantixing"_s);
-    resize(860, 460);
+    resize(780, 420);
 }

@@ -147,6 +147,13 @@ TEST_F(GiftScreens, StockInAsksChecksBooksAndWaitsForTheNextGift)
     });
     EXPECT_TRUE(reached);
     EXPECT_TRUE(main.isVisible()) << "退出 closes the dialog only";
+
+    // Both stock-ins make one gift on the stock list.
+    EXPECT_TRUE(drive<Tkucunchaxun>(u"礼品库存查询"_s, [&](Tkucunchaxun& d) {
+        ASSERT_EQ(rows(d.grid()), 1);
+        EXPECT_EQ(d.grid()->displayText(0, u"礼品名称"_s), u"保温杯"_s);
+        EXPECT_EQ(d.grid()->displayText(0, u"数量"_s), u"10.5"_s);
+    }));
 }
 
 TEST_F(GiftScreens, StockListQueryDeleteAndExport)

@@ -232,6 +232,7 @@ TEST(ReminderStart, ChoiceWrittenOnCloseIsHonouredAtTheNextStart)
     {
         auto main = start();
         QTRY_COMPARE_WITH_TIMEOUT(captions(*main), (QStringList{u"会员生日提醒"_s, u"保险到期提醒"_s}), 20000);
+        snapshot(main.get(), u"reminders-at-start"_s);
         auto* birthdays = screenUnder<Tshengri>(*main, u"会员生日提醒"_s);
         ASSERT_TRUE(birthdays);
         EXPECT_EQ(cards(birthdays->grid()), QStringList{u"B1231"_s});
