@@ -72,11 +72,6 @@ bool syncToDisk(const QString& path)
     return ok;
 }
 
-// A damaged or foreign file gives the engine's own English text; the operator gets a reason.
-QString notADatabase(const QString& engineText)
-{
-    return u"所选文件不是数据库（%1）"_s.arg(engineText);
-}
 } // namespace
 
 bool open(const QString& connectionName, const QString& path, QString* error)
@@ -177,28 +172,33 @@ bool validate(const QString& path, QString* error)
         return false;
     }
     const QString name = uniqueName(u"check"_s);
-    bool ok = openConnection(name, path, error);
-    if (!ok) {
-        *error = notADatabase(*error);
-    } else {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        try {
-            QSqlQuery check = Sql::run(db, u"PRAGMA integrity_check"_s);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(path);
+        QSqlQuery check(db);
+        if (!db.open() || !check.exec(u"PRAGMA integrity_check"_s)) {
+            const QSqlError e = db.isOpenError() ? db.lastError() : check.lastError();
+            // The engine's own codes tell a damaged database from a file that is none.
+            if (e.nativeErrorCode() == u"26"_s)
+                *error = u"所选文件不是数据库。"_s;
+            else
+                *error = u"数据库文件已损坏（%1）。"_s.arg(e.text());
+            ok = false;
+        } else {
             QStringList problems;
             while (check.next())
                 problems << check.value(0).toString();
             if (problems != QStringList{u"ok"_s}) {
-                *error = u"数据库文件已损坏：%1"_s.arg(problems.mid(0, 3).join(u"；"_s));
+                *error = u"数据库文件已损坏（%1）。"_s.arg(problems.mid(0, 3).join(u"；"_s));
                 ok = false;
             }
-        } catch (const Failure& failure) {
-            *error = u"数据库文件已损坏：%1"_s.arg(failure.text());
-            ok = false;
         }
+        check.finish();
         if (ok) {
             const QString missing = Schema::missingIn(db);
             if (!missing.isEmpty()) {
-                *error = u"所选数据库不是本程序的数据库：%1"_s.arg(missing);
+                *error = u"所选数据库不是本程序的数据库：%1。"_s.arg(missing);
                 ok = false;
             }
         }
