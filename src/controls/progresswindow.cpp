@@ -18,7 +18,7 @@ bool ProgressWindow::step(qint64 done, qint64 total)
         m_dialog->setObjectName(u"progress"_s);
         m_dialog->setWindowTitle(m_title);
         m_dialog->setWindowModality(Qt::WindowModal);
-        m_dialog->setMinimumDuration(300);
+        m_dialog->setMinimumDuration(0); // a run this long is worth watching from its start
     }
     if (!m_dialog)
         return true;
