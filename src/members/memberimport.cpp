@@ -43,14 +43,9 @@ constexpr qint64 ProgressEvery = 200;
 // the ".0" or the exponent a spreadsheet would show.
 QString numberText(double number)
 {
-    if (number == std::floor(number) && std::fabs(number) < 1e18)
-        return QString::number(qint64(number));
-    QString text = QString::number(number, 'f', 10);
-    while (text.endsWith(u'0'))
-        text.chop(1);
-    if (text.endsWith(u'.'))
-        text.chop(1);
-    return text;
+    if (number == std::floor(number))
+        return std::fabs(number) < 1e18 ? QString::number(qint64(number)) : QString::number(number, 'f', 0);
+    return QString::number(number, 'g', 15);
 }
 
 QString plainText(const SheetCell& cell)
