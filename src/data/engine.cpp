@@ -239,6 +239,13 @@ bool resume(const QString& connectionName, QString* error)
     return true;
 }
 
+void removeFile(const QString& path)
+{
+    QFile::remove(path);
+    for (const QString& companion : companionFiles(path))
+        QFile::remove(companion);
+}
+
 bool replaceFile(const QString& path, const QString& replacement, QString* error)
 {
     // The engine removes these when the last connection to the database closes; one still

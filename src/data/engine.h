@@ -32,6 +32,9 @@ bool validate(const QString& path, QString* error);
 void suspend(const QString& connectionName);
 bool resume(const QString& connectionName, QString* error);
 
+// Removes a database file that no connection uses, with the engine's own files beside it.
+void removeFile(const QString& path);
+
 // Puts the file at replacement in place of the database at path in one step (a rename), so
 // the path always holds either the old file or the new one. Refused while any connection has
 // the database open, because its engine files would then belong to the wrong database.

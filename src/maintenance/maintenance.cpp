@@ -38,12 +38,6 @@ bool renameOver(const QString& from, const QString& to, QString* error)
     return false;
 }
 
-void removeWithCompanions(const QString& path)
-{
-    for (const QString& f : {path, path + u"-wal"_s, path + u"-shm"_s, path + u"-journal"_s})
-        QFile::remove(f);
-}
-
 // Runs the statements of one maintenance step in a transaction; on success the open lists
 // are run again so no screen goes on showing rows that are gone.
 struct Step
@@ -105,21 +99,21 @@ Outcome restore(TDM1& dm, const QString& chosen)
     // The chosen file is copied beside the database and checked there: what is checked is
     // exactly what goes into place, and the rename cannot cross file systems.
     const QString staged = live + u".restoring"_s;
-    removeWithCompanions(staged);
+    Engine::removeFile(staged);
     if (!QFile::copy(chosen, staged)) {
-        removeWithCompanions(staged);
+        Engine::removeFile(staged);
         return Outcome::refused(failure(RestoreFailed, u"无法读取文件：%1"_s.arg(QDir::toNativeSeparators(chosen))));
     }
     QFile::setPermissions(staged, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     QString error;
     if (!Engine::validate(staged, &error)) {
-        removeWithCompanions(staged);
+        Engine::removeFile(staged);
         return Outcome::refused(failure(RestoreFailed, error));
     }
 
     const QString kept = keptCopyPath(live, Clock::currentDateTime());
     if (!Engine::copyTo(dm.ADOConnection1(), kept, &error)) {
-        removeWithCompanions(staged);
+        Engine::removeFile(staged);
         return Outcome::refused(
             failure(RestoreFailed, u"无法保存原来的数据库（%1），没有恢复。"_s.arg(error)));
     }
@@ -129,7 +123,7 @@ Outcome restore(TDM1& dm, const QString& chosen)
         return Engine::replaceFile(live, staged, &why) ? QString() : why;
     });
     if (!failed.isEmpty()) {
-        removeWithCompanions(staged);
+        Engine::removeFile(staged);
         return Outcome::refused(failure(RestoreFailed, failed));
     }
     return Outcome::success(Notice::information(
