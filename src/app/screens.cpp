@@ -8,6 +8,9 @@
 #include "loss/losslistscreen.h"
 #include "loss/tguashi.h"
 #include "loss/tkoutou.h"
+#include "maintenance/maintenanceactions.h"
+#include "maintenance/tzhengli.h"
+#include "members/tdaoru.h"
 #include "members/tjifenchaxun.h"
 #include "members/tkaleibiexiugai.h"
 #include "members/tleibie.h"
@@ -47,6 +50,10 @@ void registerAll(TMAIN& main, TDM1& dm)
     // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
     main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); });
 
+    main.registerScreen(u"历史数据清除"_s, u"数据整理"_s, QPoint(310, 100), [data] { return new Tzhengli(*data); });
+    for (const MaintenanceActions::Entry& e : (new MaintenanceActions(dm, &main, main.backupProposedName()))->entries())
+        main.setEntryHandler(e.caption, e.action);
+
     // The reminders start from the flags the main window read at start, however they open.
     TMAIN* frame = &main;
     main.registerScreen(u"会员生日提醒"_s, u"会员生日提醒"_s, QPoint(200, 0),
@@ -61,6 +68,7 @@ void registerAll(TMAIN& main, TDM1& dm)
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
+    Tdaoru::createInstance(dm, &main);
 }
 
 } // namespace AppScreens
