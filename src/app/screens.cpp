@@ -2,9 +2,15 @@
 
 #include "app/tmain.h"
 #include "data/tdm1.h"
+#include "gifts/tkucunchaxun.h"
+#include "gifts/tlipinjilu.h"
+#include "gifts/truku.h"
 #include "loss/losslistscreen.h"
 #include "loss/tguashi.h"
 #include "loss/tkoutou.h"
+#include "maintenance/maintenanceactions.h"
+#include "maintenance/tzhengli.h"
+#include "members/tdaoru.h"
 #include "members/tjifenchaxun.h"
 #include "members/tkaleibiexiugai.h"
 #include "members/tleibie.h"
@@ -14,6 +20,7 @@
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "reminders/reminderscreen.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,8 +53,25 @@ void registerAll(TMAIN& main, TDM1& dm)
     // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
     main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); }, noMaximise);
 
+    main.registerScreen(u"历史数据清除"_s, u"数据整理"_s, QPoint(310, 100), [data] { return new Tzhengli(*data); });
+    for (const MaintenanceActions::Entry& e : (new MaintenanceActions(dm, &main, main.backupProposedName()))->entries())
+        main.setEntryHandler(e.caption, e.action);
+
+    // The reminders start from the flags the main window read at start, however they open.
+    TMAIN* frame = &main;
+    main.registerScreen(u"会员生日提醒"_s, u"会员生日提醒"_s, QPoint(200, 0),
+                        [data, frame] { return new Tshengri(*data, frame->remindBirthday()); });
+    main.registerScreen(u"保险到期提醒"_s, u"保险到期提醒"_s, QPoint(170, 0),
+                        [data, frame] { return new Tbaoxiantixing(*data, frame->remindInsurance()); });
+
+    // The gift screens are modal dialogs, made for one use.
+    main.setEntryHandler(u"礼品入库"_s, [data, frame] { Truku(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品库存查询"_s, [data, frame] { Tkucunchaxun(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品兑换记录"_s, [data, frame] { Tlipinjilu(*data, frame).exec(); });
+
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
+    Tdaoru::createInstance(dm, &main);
 }
 
 } // namespace AppScreens

@@ -1,5 +1,7 @@
 #include "data/schema.h"
 
+#include <QSqlRecord>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace Schema {
@@ -128,6 +130,23 @@ QString createTable(const Table& table, const QString& name, const QString& case
         defs << def;
     }
     return u"CREATE TABLE \"%1\" (%2)"_s.arg(name, defs.join(u", "_s));
+}
+
+QString missingIn(const QSqlDatabase& db)
+{
+    const QStringList present = db.tables();
+    for (const Table& t : g_tables) {
+        const QString table = QString::fromUtf8(t.name);
+        if (!present.contains(table, Qt::CaseInsensitive))
+            return u"缺少表“%1”"_s.arg(table);
+        const QSqlRecord record = db.record(table);
+        for (const Column& c : t.columns) {
+            const QString column = QString::fromUtf8(c.name);
+            if (record.indexOf(column) < 0)
+                return u"表“%1”缺少列“%2”"_s.arg(table, column);
+        }
+    }
+    return {};
 }
 
 QStringList indexStatements()

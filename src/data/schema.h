@@ -43,6 +43,11 @@ inline constexpr int Version = 1;
 QString createTable(const Table& table, const QString& name, const QString& caseless);
 // Every index, unique keys first; they follow their columns' comparison.
 QStringList indexStatements();
+// What the database lacks of this schema: the first table or column missing, described for the
+// operator ("缺少表“会员卡信息”"); empty when every table is there with all its columns. Extra
+// tables and columns are no obstacle.
+QString missingIn(const QSqlDatabase& db);
+
 // Statements that create every table and index of an empty database.
 QStringList createStatements(const QString& caseless);
 

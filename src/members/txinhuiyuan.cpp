@@ -8,6 +8,7 @@
 #include "data/tdm1.h"
 #include "members/memberform.h"
 #include "members/membergrid.h"
+#include "members/tdaoru.h"
 #include "members/memberlist.h"
 #include "members/txiugaihuiyuan.h"
 
@@ -89,7 +90,7 @@ Txinhuiyuan::Txinhuiyuan(TDM1& dm, QWidget* parent)
     connect(remove, &QPushButton::clicked, this, &Txinhuiyuan::deleteCurrent);
     Screens::closeOnClick(quit, this);
     Screens::whenOpened(this, [this] { prepare(); });
-    // The Excel import arrives with its own screen; until then the button does nothing.
+    connect(import, &QPushButton::clicked, this, [] { Tdaoru::instance().exec(); });
 }
 
 void Txinhuiyuan::prepare()
