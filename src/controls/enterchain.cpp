@@ -58,6 +58,15 @@ void EnterChain::link(QWidget* from, QWidget* to)
     });
 }
 
+void EnterChain::linkToButton(QWidget* from, QAbstractButton* button)
+{
+    QPointer<QAbstractButton> target(button);
+    linkToAction(from, [target] {
+        if (target && target->isEnabled())
+            target->click();
+    });
+}
+
 void EnterChain::linkToAction(QWidget* from, std::function<void()> action)
 {
     watch(from);

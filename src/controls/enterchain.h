@@ -26,6 +26,8 @@ public:
 
     // Enter in `from` moves the focus to `to`.
     void link(QWidget* from, QWidget* to);
+    // Enter in `from` clicks `button` while it is enabled (a search field runs its search).
+    void linkToButton(QWidget* from, QAbstractButton* button);
     // Enter in `from` runs `action` (a lookup, a search).
     void linkToAction(QWidget* from, std::function<void()> action);
     // Links each widget to the next, and the last to the button while the button is enabled.

@@ -85,7 +85,9 @@ Tkucunchaxun::Tkucunchaxun(TDM1& dm, QWidget* parent)
 
     m_export = new ListExport(m_grid, {u"提示！"_s, u"导出数据成功！"_s, false}, this);
     auto* enter = new EnterChain(this);
-    enter->chain({m_name, m_unit}, query);
+    // Enter moves from the name to the unit, and in the unit runs the search.
+    enter->link(m_name, m_unit);
+    enter->linkToButton(m_unit, query);
     connect(query, &QPushButton::clicked, this, &Tkucunchaxun::showOne);
     connect(all, &QPushButton::clicked, this, &Tkucunchaxun::showAll);
     connect(remove, &QPushButton::clicked, this, &Tkucunchaxun::removeCurrent);
