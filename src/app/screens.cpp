@@ -11,9 +11,16 @@
 #include "members/tquanbuhuiyuan.h"
 #include "members/txinhuiyuan.h"
 #include "members/txiugaihuiyuan.h"
+#include "operators/tguaqi.h"
+#include "operators/txgcaozuo.h"
+#include "operators/txiugaimima.h"
+#include "operators/txtshezhi.h"
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "settings/tdayinshezhi.h"
+
+#include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,6 +29,17 @@ namespace AppScreens {
 void registerAll(TMAIN& main, TDM1& dm)
 {
     TDM1* data = &dm;
+    TMAIN* shell = &main;
+    main.registerScreen(u"操作人员及权限设置"_s, u"操作人员设置"_s, QPoint(220, 50), [data] { return new Txtshezhi(*data); });
+    main.registerScreen(u"修改密码"_s, u"修改密码"_s, QPoint(330, 0), [data] { return new Txiugaimima(*data); });
+    main.registerScreen(u"店铺名称、界面及小票打印设置"_s, u"小票打印设置"_s, QPoint(330, 0), [shell] {
+        auto* settings = new Tdayinshezhi;
+        QObject::connect(settings, &Tdayinshezhi::shopNameSaved, shell, &TMAIN::setShopName);
+        QObject::connect(settings, &Tdayinshezhi::backgroundChosen, shell, &TMAIN::setBackgroundPicture);
+        return settings;
+    });
+    QObject::connect(main.toolbarButton(u"暂时离开"_s), &QToolButton::clicked, shell, [shell] { Tguaqi::lockCounter(shell); });
+
     main.registerScreen(u"会员卡类别设置"_s, u"会员卡类别设置"_s, QPoint(100, 0), [data] { return new Tleibie(*data); });
     main.registerScreen(u"新增修改会员信息"_s, u"新增/修改会员信息"_s, QPoint(0, 0),
                         [data] { return new Txinhuiyuan(*data); });
@@ -45,6 +63,7 @@ void registerAll(TMAIN& main, TDM1& dm)
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
+    Txgcaozuo::createInstance(dm, &main);
 }
 
 } // namespace AppScreens
