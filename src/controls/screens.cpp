@@ -1,5 +1,7 @@
 #include "controls/screens.h"
 
+#include <QMdiSubWindow>
+
 namespace Screens {
 
 namespace {
@@ -18,6 +20,19 @@ void setOpener(Opener o)
 bool open(const QString& caption)
 {
     return opener() ? opener()(caption) : false;
+}
+
+void close(QWidget* screen)
+{
+    for (QWidget* w = screen; w; w = w->parentWidget()) {
+        if (auto* child = qobject_cast<QMdiSubWindow*>(w)) {
+            child->close();
+            return;
+        }
+        if (w->isWindow())
+            break;
+    }
+    screen->close();
 }
 
 } // namespace Screens

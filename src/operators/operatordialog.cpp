@@ -65,7 +65,7 @@ OperatorDialog::OperatorDialog(TDM1& dm, const QString& title, const QString& ma
     layout->addLayout(buttons);
 
     auto* enter = new EnterChain(this);
-    enter->chain({m_fields[0], m_fields[1], m_fields[2], m_fields[3]}, m_main);
+    enter->chain({m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_main});
     connect(m_quit, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/enterchain.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "operators/login.h"
 #include "operators/password.h"
@@ -64,9 +65,9 @@ Txiugaimima::Txiugaimima(TDM1& dm, QWidget* parent)
     resize(340, 260);
 
     auto* enter = new EnterChain(this);
-    enter->chain({m_fields[1], m_fields[2], m_fields[3]}, m_confirm);
+    enter->chain({m_fields[1], m_fields[2], m_fields[3], m_confirm});
     connect(m_confirm, &QPushButton::clicked, this, &Txiugaimima::confirm);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    connect(quit, &QPushButton::clicked, this, [this] { Screens::close(this); });
 
     // Made for each opening, so this is the opening: a restore from the minimised state keeps
     // whatever has been typed.

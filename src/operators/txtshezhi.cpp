@@ -1,6 +1,7 @@
 #include "operators/txtshezhi.h"
 
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "controls/recordgrid.h"
 #include "data/tdm1.h"
 #include "operators/operatoradmin.h"
@@ -61,7 +62,7 @@ Txtshezhi::Txtshezhi(TDM1& dm, QWidget* parent)
     connect(buttons[0], &QPushButton::clicked, this, &Txtshezhi::addOperators);
     connect(buttons[1], &QPushButton::clicked, this, &Txtshezhi::changeCurrent);
     connect(buttons[2], &QPushButton::clicked, this, &Txtshezhi::deleteCurrent);
-    connect(buttons[3], &QPushButton::clicked, this, [this] { window()->close(); });
+    connect(buttons[3], &QPushButton::clicked, this, [this] { Screens::close(this); });
 }
 
 void Txtshezhi::showEvent(QShowEvent* event)

@@ -3,6 +3,7 @@
 #include "controls/filedialogs.h"
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "settings/shopsettings.h"
 
 #include <QCheckBox>
@@ -43,11 +44,12 @@ Tdayinshezhi::Tdayinshezhi(QWidget* parent)
     m_memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_memo1->setTabChangesFocus(true);
     makeTypable(m_port);
-    m_port->setMinimumWidth(120);
+    m_port->setMinimumWidth(160);
 
     auto* choose = new QPushButton(u"..."_s, this);
     choose->setObjectName(u"Button1"_s);
-    choose->setFixedWidth(36);
+    choose->setFixedWidth(40);
+    choose->setStyleSheet(u"padding: 4px 2px;"_s);
     choose->setAutoDefault(false);
     auto* pictureRow = new QHBoxLayout;
     pictureRow->setSpacing(4);
@@ -101,7 +103,7 @@ Tdayinshezhi::Tdayinshezhi(QWidget* parent)
     connect(choose, &QPushButton::clicked, this, &Tdayinshezhi::chooseBackground);
     connect(buttons[0], &QPushButton::clicked, this, &Tdayinshezhi::save);
     connect(buttons[1], &QPushButton::clicked, this, &Tdayinshezhi::printTest);
-    connect(buttons[2], &QPushButton::clicked, this, [this] { window()->close(); });
+    connect(buttons[2], &QPushButton::clicked, this, [this] { Screens::close(this); });
 
     // Made for each opening, so this is the opening: the file as it is now.
     m_port->addItems({u"lpt1"_s, u"lpt2"_s, u"lpt3"_s, u"lpt4"_s});
