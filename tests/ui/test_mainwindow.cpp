@@ -5,6 +5,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "operators/permissions.h"
+#include "support/gating.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -33,22 +34,6 @@ protected:
     {
         ASSERT_TRUE(main.connectDatabase());
         main.applyStartupSettings(AppConfig::readStartup());
-    }
-    QSet<QString> enabledEntries() const
-    {
-        QSet<QString> on;
-        for (QAction* a : main.menuEntries())
-            if (a->isEnabled())
-                on << a->text();
-        return on;
-    }
-    QSet<QString> enabledButtons() const
-    {
-        QSet<QString> on;
-        for (QToolButton* b : main.toolbarButtons())
-            if (b->isEnabled())
-                on << b->text();
-        return on;
     }
     QMdiSubWindow* openPlain(const QString& caption)
     {
@@ -110,8 +95,8 @@ TEST_F(MainWindowTest, GatingEnablesExactlyTheHeldEntriesAndButtons)
     const QSet<QString> ungatedButtons = {u"系统帮助"_s, u"暂时离开"_s, u"退出"_s};
 
     main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-    EXPECT_EQ(enabledEntries().size(), main.menuEntries().size());
-    EXPECT_EQ(enabledButtons().size(), main.toolbarButtons().size());
+    EXPECT_EQ(enabledEntries(main).size(), main.menuEntries().size());
+    EXPECT_EQ(enabledButtons(main).size(), main.toolbarButtons().size());
     EXPECT_EQ(main.statusPane()->text(), u"当前用户为:0001"_s);
 
     struct Case
@@ -132,8 +117,8 @@ TEST_F(MainWindowTest, GatingEnablesExactlyTheHeldEntriesAndButtons)
     };
     for (const Case& c : cases) {
         main.applyLogin(u"0002"_s, c.held);
-        EXPECT_EQ(enabledEntries(), c.entries + ungatedEntries) << c.held.size();
-        EXPECT_EQ(enabledButtons(), c.buttons + ungatedButtons) << c.held.size();
+        EXPECT_EQ(enabledEntries(main), c.entries + ungatedEntries) << c.held.size();
+        EXPECT_EQ(enabledButtons(main), c.buttons + ungatedButtons) << c.held.size();
     }
 }
 

@@ -11,6 +11,7 @@
 #include "points/receipt.h"
 #include "settings/shopsettings.h"
 #include "settings/tdayinshezhi.h"
+#include "support/gating.h"
 #include "support/screentest.h"
 #include "support/scripteddialogs.h"
 #include "support/snapshot.h"
@@ -79,22 +80,6 @@ protected:
     {
         for (int k : ks)
             boxes->box(k)->click();
-    }
-    QSet<QString> enabledEntries() const
-    {
-        QSet<QString> on;
-        for (QAction* a : main.menuEntries())
-            if (a->isEnabled())
-                on << a->text();
-        return on;
-    }
-    QSet<QString> enabledButtons() const
-    {
-        QSet<QString> on;
-        for (QToolButton* b : main.toolbarButtons())
-            if (b->isEnabled())
-                on << b->text();
-        return on;
     }
     int childCount() const { return int(main.mdiArea()->subWindowList().size()); }
 };
@@ -247,9 +232,9 @@ TEST_F(OperatorScreens, RightsSavedHereGateTheNextLoginAndTheLockWantsTheLoginPa
     ASSERT_EQ(login.result(), QDialog::Accepted);
     main.applyLogin(currentOperator().id, Permissions::held(home.db(), currentOperator().id));
     EXPECT_EQ(main.statusPane()->text(), u"当前用户为:0008"_s);
-    EXPECT_EQ(enabledEntries(), (QSet<QString>{u"店铺名称、界面及小票打印设置"_s, u"会员查询"_s, u"增加积分"_s, u"修改密码"_s,
+    EXPECT_EQ(enabledEntries(main), (QSet<QString>{u"店铺名称、界面及小票打印设置"_s, u"会员查询"_s, u"增加积分"_s, u"修改密码"_s,
                                                u"退出系统"_s, u"帮助"_s, u"关于"_s}));
-    EXPECT_EQ(enabledButtons(), (QSet<QString>{u"会员查询"_s, u"增加积分"_s, u"系统帮助"_s, u"暂时离开"_s, u"退出"_s}));
+    EXPECT_EQ(enabledButtons(main), (QSet<QString>{u"会员查询"_s, u"增加积分"_s, u"系统帮助"_s, u"暂时离开"_s, u"退出"_s}));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     main.clickEntry(u"操作人员及权限设置"_s);
     EXPECT_EQ(childCount(), 0) << "the operator screen is not for this clerk";
