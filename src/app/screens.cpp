@@ -5,6 +5,9 @@
 #include "loss/losslistscreen.h"
 #include "loss/tguashi.h"
 #include "loss/tkoutou.h"
+#include "maintenance/maintenanceactions.h"
+#include "maintenance/tzhengli.h"
+#include "members/tdaoru.h"
 #include "members/tjifenchaxun.h"
 #include "members/tkaleibiexiugai.h"
 #include "members/tleibie.h"
@@ -61,9 +64,14 @@ void registerAll(TMAIN& main, TDM1& dm)
     // The same history under the caption the "详细记录" buttons open it with, beside the menu's.
     main.registerScreen({}, u"会员积分增减详细记录"_s, QPoint(0, 0), [data] { return new Txiangxijilu(*data); });
 
+    main.registerScreen(u"历史数据清除"_s, u"数据整理"_s, QPoint(310, 100), [data] { return new Tzhengli(*data); });
+    for (const MaintenanceActions::Entry& e : (new MaintenanceActions(dm, &main, main.backupProposedName()))->entries())
+        main.setEntryHandler(e.caption, e.action);
+
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
     Txgcaozuo::createInstance(dm, &main);
+    Tdaoru::createInstance(dm, &main);
 }
 
 } // namespace AppScreens

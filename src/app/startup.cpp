@@ -9,6 +9,7 @@
 #include "controls/enterchain.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
+#include "members/memberimport.h"
 #include "operators/permissions.h"
 #include "operators/tloginform.h"
 
@@ -78,6 +79,9 @@ int createDatabase()
         QFile::copy(u":/help/help.html"_s, help);
         QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
+    const QString memberTemplate = ProgramHome::memberTemplatePath();
+    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
+        say(stderr, error);
     say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
     return 0;
 }

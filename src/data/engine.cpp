@@ -8,6 +8,13 @@
 #include <QSqlError>
 #include <QUuid>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace Engine {
@@ -16,11 +23,9 @@ namespace {
 // Two programs on one file wait for each other instead of failing at once.
 constexpr auto ConnectOptions = "QSQLITE_BUSY_TIMEOUT=10000";
 
-bool openConnection(const QString& name, const QString& path, QString* error)
+// The settings every connection gets right after it opens.
+bool configure(QSqlDatabase& db, QString* error)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QString::fromLatin1(ConnectOptions));
     if (!db.open()) {
         *error = db.lastError().text();
         return false;
@@ -36,6 +41,37 @@ bool openConnection(const QString& name, const QString& path, QString* error)
     }
     return true;
 }
+
+bool openConnection(const QString& name, const QString& path, QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QString::fromLatin1(ConnectOptions));
+    return configure(db, error);
+}
+
+QString uniqueName(const QString& purpose)
+{
+    return purpose + u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// The files the engine keeps beside an open database; they belong to that one file.
+QStringList companionFiles(const QString& path)
+{
+    return {path + u"-wal"_s, path + u"-shm"_s, path + u"-journal"_s};
+}
+
+// Written data reaches the disk before the caller goes on (a rename must not outrun it).
+bool syncToDisk(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
 } // namespace
 
 bool open(const QString& connectionName, const QString& path, QString* error)
@@ -82,7 +118,7 @@ bool create(const QString& path, QString* error)
         *error = u"无法创建文件夹：%1"_s.arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
         return false;
     }
-    const QString name = u"create-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString name = uniqueName(u"create"_s);
     bool ok = openConnection(name, path, error);
     if (ok) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
@@ -104,6 +140,134 @@ bool create(const QString& path, QString* error)
         QFile::remove(path + u"-shm"_s);
     }
     return ok;
+}
+
+bool copyTo(const QSqlDatabase& db, const QString& target, QString* error)
+{
+    if (QFileInfo::exists(target)) {
+        *error = u"文件已存在：%1"_s.arg(QDir::toNativeSeparators(target));
+        return false;
+    }
+    try {
+        // A read transaction of its own: the copy holds every row committed when it began,
+        // whatever other counters write meanwhile, and the log file's rows as well.
+        Sql::run(db, u"VACUUM INTO ?"_s, {target});
+    } catch (const Failure& failure) {
+        *error = failure.text();
+        QFile::remove(target);
+        return false;
+    }
+    if (!syncToDisk(target)) {
+        *error = u"无法写入文件：%1"_s.arg(QDir::toNativeSeparators(target));
+        QFile::remove(target);
+        return false;
+    }
+    return true;
+}
+
+bool validate(const QString& path, QString* error)
+{
+    if (!QFileInfo(path).isFile()) {
+        *error = u"文件不存在：%1"_s.arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    const QString name = uniqueName(u"check"_s);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(path);
+        QSqlQuery check(db);
+        if (!db.open() || !check.exec(u"PRAGMA integrity_check"_s)) {
+            const QSqlError e = db.isOpenError() ? db.lastError() : check.lastError();
+            // The engine's own codes tell a damaged database from a file that is none.
+            if (e.nativeErrorCode() == u"26"_s)
+                *error = u"所选文件不是数据库。"_s;
+            else
+                *error = u"数据库文件已损坏（%1）。"_s.arg(e.text());
+            ok = false;
+        } else {
+            QStringList problems;
+            while (check.next())
+                problems << check.value(0).toString();
+            if (problems != QStringList{u"ok"_s}) {
+                *error = u"数据库文件已损坏（%1）。"_s.arg(problems.mid(0, 3).join(u"；"_s));
+                ok = false;
+            }
+        }
+        check.finish();
+        if (ok) {
+            const QString missing = Schema::missingIn(db);
+            if (!missing.isEmpty()) {
+                *error = u"所选数据库不是本程序的数据库：%1。"_s.arg(missing);
+                ok = false;
+            }
+        }
+    }
+    close(name);
+    // Last the way the program itself opens a database, with whatever that checks and upgrades.
+    if (ok) {
+        ok = open(name, path, error);
+        close(name);
+    }
+    return ok;
+}
+
+void suspend(const QString& connectionName)
+{
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (db.isOpen())
+        db.close();
+}
+
+bool resume(const QString& connectionName, QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (!db.isValid()) {
+        *error = u"没有这个数据库连接：%1"_s.arg(connectionName);
+        return false;
+    }
+    if (db.isOpen())
+        return true;
+    if (!QFileInfo(db.databaseName()).isFile()) {
+        *error = u"数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(db.databaseName()));
+        return false;
+    }
+    if (!configure(db, error)) {
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+void removeFile(const QString& path)
+{
+    QFile::remove(path);
+    for (const QString& companion : companionFiles(path))
+        QFile::remove(companion);
+}
+
+bool replaceFile(const QString& path, const QString& replacement, QString* error)
+{
+    // The engine removes these when the last connection to the database closes; one still
+    // there means another program has it open.
+    for (const QString& companion : companionFiles(path)) {
+        if (QFileInfo::exists(companion)) {
+            *error = u"数据库正被另一个程序使用（%1），请先关闭使用它的程序。"_s.arg(
+                QDir::toNativeSeparators(companion));
+            return false;
+        }
+    }
+    if (!syncToDisk(replacement)) {
+        *error = u"无法读取文件：%1"_s.arg(QDir::toNativeSeparators(replacement));
+        return false;
+    }
+    if (std::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(path).constData()) != 0) {
+        *error = u"无法替换数据库文件：%1"_s.arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    // The new name itself must survive a power cut.
+    syncToDisk(QFileInfo(path).absolutePath());
+    return true;
 }
 
 } // namespace Engine

@@ -1,5 +1,7 @@
 #include "data/schema.h"
 
+#include <QSqlRecord>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace Schema {
@@ -115,6 +117,23 @@ QStringList columnsOf(const QString& table)
 bool hasColumn(const QString& table, const QString& column)
 {
     return columnsOf(table).contains(column);
+}
+
+QString missingIn(const QSqlDatabase& db)
+{
+    const QStringList present = db.tables();
+    for (const Table& t : g_tables) {
+        const QString table = QString::fromUtf8(t.name);
+        if (!present.contains(table, Qt::CaseInsensitive))
+            return u"缺少表“%1”"_s.arg(table);
+        const QSqlRecord record = db.record(table);
+        for (const Column& c : t.columns) {
+            const QString column = QString::fromUtf8(c.name);
+            if (record.indexOf(column) < 0)
+                return u"表“%1”缺少列“%2”"_s.arg(table, column);
+        }
+    }
+    return {};
 }
 
 QStringList createStatements()

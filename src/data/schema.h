@@ -28,6 +28,11 @@ const std::initializer_list<Table>& tables();
 QStringList columnsOf(const QString& table);
 bool hasColumn(const QString& table, const QString& column);
 
+// What the database lacks of this schema: the first table or column missing, described for the
+// operator ("缺少表“会员卡信息”"); empty when every table is there with all its columns. Extra
+// tables and columns are no obstacle.
+QString missingIn(const QSqlDatabase& db);
+
 // Statements that create every table and index of an empty database.
 QStringList createStatements();
 

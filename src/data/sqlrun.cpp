@@ -38,6 +38,22 @@ QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariant
     return query.next() ? query.value(0) : QVariant();
 }
 
+Statement::Statement(const QSqlDatabase& db, const QString& text) : m_query(db)
+{
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(text))
+        throw Failure(errorText(m_query.lastError()));
+}
+
+QSqlQuery& Statement::run(const QVariantList& values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query.bindValue(int(i), values.at(i));
+    if (!m_query.exec())
+        throw Failure(errorText(m_query.lastError()));
+    return m_query;
+}
+
 QString transact(QSqlDatabase db, const std::function<void()>& body)
 {
     if (!db.transaction())

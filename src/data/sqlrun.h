@@ -36,6 +36,18 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
+// One statement prepared once and run many times with fresh values, for the thousands of rows
+// of an import. Values are bound as with run(); throws Failure with the engine's text.
+class Statement
+{
+public:
+    Statement(const QSqlDatabase& db, const QString& text);
+    QSqlQuery& run(const QVariantList& values);
+
+private:
+    QSqlQuery m_query;
+};
+
 // Begin, run the body, commit. On any Failure (or an engine error on begin/commit) the
 // transaction is rolled back and the error's text returned; an empty text means committed.
 // Callers show their success box only after this returns, so no box ever waits while the

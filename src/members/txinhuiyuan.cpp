@@ -7,6 +7,7 @@
 #include "data/tdm1.h"
 #include "members/memberform.h"
 #include "members/membergrid.h"
+#include "members/tdaoru.h"
 #include "members/memberlist.h"
 #include "members/txiugaihuiyuan.h"
 
@@ -87,7 +88,7 @@ Txinhuiyuan::Txinhuiyuan(TDM1& dm, QWidget* parent)
     connect(m_grid, &RecordGrid::rowDoubleClicked, this, &Txinhuiyuan::editCurrent);
     connect(remove, &QPushButton::clicked, this, &Txinhuiyuan::deleteCurrent);
     connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
-    // The Excel import arrives with its own screen; until then the button does nothing.
+    connect(import, &QPushButton::clicked, this, [] { Tdaoru::instance().exec(); });
 }
 
 void Txinhuiyuan::showEvent(QShowEvent* event)
