@@ -2,6 +2,9 @@
 
 #include "app/tmain.h"
 #include "data/tdm1.h"
+#include "gifts/tkucunchaxun.h"
+#include "gifts/tlipinjilu.h"
+#include "gifts/truku.h"
 #include "loss/losslistscreen.h"
 #include "loss/tguashi.h"
 #include "loss/tkoutou.h"
@@ -21,6 +24,7 @@
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "reminders/reminderscreen.h"
 #include "settings/tdayinshezhi.h"
 
 #include <QToolButton>
@@ -32,16 +36,16 @@ namespace AppScreens {
 void registerAll(TMAIN& main, TDM1& dm)
 {
     TDM1* data = &dm;
-    TMAIN* shell = &main;
+    TMAIN* frame = &main;
     main.registerScreen(u"操作人员及权限设置"_s, u"操作人员设置"_s, QPoint(220, 50), [data] { return new Txtshezhi(*data); });
     main.registerScreen(u"修改密码"_s, u"修改密码"_s, QPoint(330, 0), [data] { return new Txiugaimima(*data); });
-    main.registerScreen(u"店铺名称、界面及小票打印设置"_s, u"小票打印设置"_s, QPoint(330, 0), [shell] {
+    main.registerScreen(u"店铺名称、界面及小票打印设置"_s, u"小票打印设置"_s, QPoint(330, 0), [frame] {
         auto* settings = new Tdayinshezhi;
-        QObject::connect(settings, &Tdayinshezhi::shopNameSaved, shell, &TMAIN::setShopName);
-        QObject::connect(settings, &Tdayinshezhi::backgroundChosen, shell, &TMAIN::setBackgroundPicture);
+        QObject::connect(settings, &Tdayinshezhi::shopNameSaved, frame, &TMAIN::setShopName);
+        QObject::connect(settings, &Tdayinshezhi::backgroundChosen, frame, &TMAIN::setBackgroundPicture);
         return settings;
     });
-    QObject::connect(main.toolbarButton(u"暂时离开"_s), &QToolButton::clicked, shell, [shell] { Tguaqi::lockCounter(shell); });
+    QObject::connect(main.toolbarButton(u"暂时离开"_s), &QToolButton::clicked, frame, [frame] { Tguaqi::lockCounter(frame); });
 
     main.registerScreen(u"会员卡类别设置"_s, u"会员卡类别设置"_s, QPoint(100, 0), [data] { return new Tleibie(*data); });
     main.registerScreen(u"新增修改会员信息"_s, u"新增/修改会员信息"_s, QPoint(0, 0),
@@ -67,6 +71,17 @@ void registerAll(TMAIN& main, TDM1& dm)
     main.registerScreen(u"历史数据清除"_s, u"数据整理"_s, QPoint(310, 100), [data] { return new Tzhengli(*data); });
     for (const MaintenanceActions::Entry& e : (new MaintenanceActions(dm, &main, main.backupProposedName()))->entries())
         main.setEntryHandler(e.caption, e.action);
+
+    // The reminders start from the flags the main window read at start, however they open.
+    main.registerScreen(u"会员生日提醒"_s, u"会员生日提醒"_s, QPoint(200, 0),
+                        [data, frame] { return new Tshengri(*data, frame->remindBirthday()); });
+    main.registerScreen(u"保险到期提醒"_s, u"保险到期提醒"_s, QPoint(170, 0),
+                        [data, frame] { return new Tbaoxiantixing(*data, frame->remindInsurance()); });
+
+    // The gift screens are modal dialogs, made for one use.
+    main.setEntryHandler(u"礼品入库"_s, [data, frame] { Truku(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品库存查询"_s, [data, frame] { Tkucunchaxun(*data, frame).exec(); });
+    main.setEntryHandler(u"礼品兑换记录"_s, [data, frame] { Tlipinjilu(*data, frame).exec(); });
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);

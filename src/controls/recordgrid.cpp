@@ -192,8 +192,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return RecordGrid::format(source.isValid() ? source.data(Qt::DisplayRole) : QVariant(),
                                   m_columns.at(index.column()).format);
-    if (role == Qt::EditRole)
+    if (role == Qt::EditRole) {
+        // An editable cell is corrected as the text it shows, in a plain line edit.
+        if (m_editor)
+            return RecordGrid::format(source.isValid() ? source.data(Qt::DisplayRole) : QVariant(),
+                                      m_columns.at(index.column()).format);
         return source.isValid() ? source.data(Qt::EditRole) : QVariant();
+    }
     return {};
 }
 
@@ -229,7 +234,20 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return m_editor && sourceColumn(index.column()) >= 0 ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !m_editor || sourceColumn(index.column()) < 0)
+        return false;
+    const QString text = value.toString();
+    if (text == data(index, Qt::EditRole).toString())
+        return false; // left as it was: nothing to write
+    return m_editor(index.row(), index.column(), text);
 }
 
 bool GridModel::canFetchMore(const QModelIndex& parent) const
@@ -367,6 +385,32 @@ QString RecordGrid::Private::cellText(int row, int column) const
     return RecordGrid::format(query->index(row, sourceColumn).data(), model->columns().at(column).format);
 }
 
+bool RecordGrid::Private::writeCell(int row, int column, const QString& text)
+{
+    const QString error = cellWriter(row, model->columns().at(column).field, text);
+    // The editor is still closing: the box and the reopen wait until it is gone.
+    QPointer<SharedQuery> source = query;
+    QMetaObject::invokeMethod(
+        this,
+        [this, source, row, column, error] {
+            if (!error.isEmpty()) {
+                MessageService::notify(q, Notice::plain(error));
+                return;
+            }
+            if (!source)
+                return;
+            const QString failed = source->open();
+            if (!failed.isEmpty()) {
+                MessageService::notify(q, Notice::plain(failed));
+                return;
+            }
+            if (ensureFetched(row))
+                view->setCurrentIndex(model->index(row, column));
+        },
+        Qt::QueuedConnection);
+    return error.isEmpty();
+}
+
 // ---------------------------------------------------------------------------------------------
 // RecordGrid
 
@@ -485,6 +529,18 @@ void RecordGrid::setSelection(Selection selection)
     d->view->setSelectionMode(QAbstractItemView::SingleSelection);
     d->view->setSelectionBehavior(selection == Selection::Row ? QAbstractItemView::SelectRows
                                                               : QAbstractItemView::SelectItems);
+}
+
+void RecordGrid::setCellWriter(CellWriter write)
+{
+    d->cellWriter = std::move(write);
+    if (d->cellWriter)
+        d->model->setEditor([this](int row, int column, const QString& text) { return d->writeCell(row, column, text); });
+    else
+        d->model->setEditor({});
+    d->view->setEditTriggers(d->cellWriter ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                                 | QAbstractItemView::AnyKeyPressed
+                                           : QAbstractItemView::NoEditTriggers);
 }
 
 void RecordGrid::setSource(SharedQuery* query)
