@@ -17,10 +17,17 @@
 #include "members/tquanbuhuiyuan.h"
 #include "members/txinhuiyuan.h"
 #include "members/txiugaihuiyuan.h"
+#include "operators/tguaqi.h"
+#include "operators/txgcaozuo.h"
+#include "operators/txiugaimima.h"
+#include "operators/txtshezhi.h"
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
 #include "reminders/reminderscreen.h"
+#include "settings/tdayinshezhi.h"
+
+#include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,6 +36,17 @@ namespace AppScreens {
 void registerAll(TMAIN& main, TDM1& dm)
 {
     TDM1* data = &dm;
+    TMAIN* frame = &main;
+    main.registerScreen(u"操作人员及权限设置"_s, u"操作人员设置"_s, QPoint(220, 50), [data] { return new Txtshezhi(*data); });
+    main.registerScreen(u"修改密码"_s, u"修改密码"_s, QPoint(330, 0), [data] { return new Txiugaimima(*data); });
+    main.registerScreen(u"店铺名称、界面及小票打印设置"_s, u"小票打印设置"_s, QPoint(330, 0), [frame] {
+        auto* settings = new Tdayinshezhi;
+        QObject::connect(settings, &Tdayinshezhi::shopNameSaved, frame, &TMAIN::setShopName);
+        QObject::connect(settings, &Tdayinshezhi::backgroundChosen, frame, &TMAIN::setBackgroundPicture);
+        return settings;
+    });
+    QObject::connect(main.toolbarButton(u"暂时离开"_s), &QToolButton::clicked, frame, [frame] { Tguaqi::lockCounter(frame); });
+
     main.registerScreen(u"会员卡类别设置"_s, u"会员卡类别设置"_s, QPoint(100, 0), [data] { return new Tleibie(*data); });
     main.registerScreen(u"新增修改会员信息"_s, u"新增/修改会员信息"_s, QPoint(0, 0),
                         [data] { return new Txinhuiyuan(*data); });
@@ -58,7 +76,6 @@ void registerAll(TMAIN& main, TDM1& dm)
         main.setEntryHandler(e.caption, e.action);
 
     // The reminders start from the flags the main window read at start, however they open.
-    TMAIN* frame = &main;
     main.registerScreen(u"会员生日提醒"_s, u"会员生日提醒"_s, QPoint(200, 0),
                         [data, frame] { return new Tshengri(*data, frame->remindBirthday()); });
     main.registerScreen(u"保险到期提醒"_s, u"保险到期提醒"_s, QPoint(170, 0),
@@ -71,6 +88,7 @@ void registerAll(TMAIN& main, TDM1& dm)
 
     Txiugaihuiyuan::createInstance(dm, &main);
     Tkaleibiexiugai::createInstance(dm, &main);
+    Txgcaozuo::createInstance(dm, &main);
     Tdaoru::createInstance(dm, &main);
 }
 

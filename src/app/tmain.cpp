@@ -290,7 +290,7 @@ void TMAIN::buildToolbar()
         m_buttonOrder.append(button);
     }
     connect(m_buttons.value(u"退出"_s), &QToolButton::clicked, this, [this] { close(); });
-    // The away lock arrives with the password screens; until then the button does nothing.
+    // 暂时离开 gets the away lock with the other screens' wiring.
 }
 
 void TMAIN::buildStatusBar()

@@ -5,6 +5,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "operators/permissions.h"
+#include "support/gating.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -33,22 +34,6 @@ protected:
     {
         ASSERT_TRUE(main.connectDatabase());
         main.applyStartupSettings(AppConfig::readStartup());
-    }
-    QSet<QString> enabledEntries() const
-    {
-        QSet<QString> on;
-        for (QAction* a : main.menuEntries())
-            if (a->isEnabled())
-                on << a->text();
-        return on;
-    }
-    QSet<QString> enabledButtons() const
-    {
-        QSet<QString> on;
-        for (QToolButton* b : main.toolbarButtons())
-            if (b->isEnabled())
-                on << b->text();
-        return on;
     }
     QMdiSubWindow* openPlain(const QString& caption)
     {
@@ -110,8 +95,8 @@ TEST_F(MainWindowTest, GatingEnablesExactlyTheHeldEntriesAndButtons)
     const QSet<QString> ungatedButtons = {u"系统帮助"_s, u"暂时离开"_s, u"退出"_s};
 
     main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-    EXPECT_EQ(enabledEntries().size(), main.menuEntries().size());
-    EXPECT_EQ(enabledButtons().size(), main.toolbarButtons().size());
+    EXPECT_EQ(enabledEntries(main).size(), main.menuEntries().size());
+    EXPECT_EQ(enabledButtons(main).size(), main.toolbarButtons().size());
     EXPECT_EQ(main.statusPane()->text(), u"当前用户为:0001"_s);
 
     // Each of the 24 permissions alone enables its menu entry and, for eight of them, the
@@ -149,22 +134,22 @@ TEST_F(MainWindowTest, GatingEnablesExactlyTheHeldEntriesAndButtons)
         {"保险到期提醒", "保险到期提醒", nullptr},
     };
     main.applyLogin(u"0002"_s, {});
-    EXPECT_EQ(enabledEntries(), ungatedEntries);
-    EXPECT_EQ(enabledButtons(), ungatedButtons);
+    EXPECT_EQ(enabledEntries(main), ungatedEntries);
+    EXPECT_EQ(enabledButtons(main), ungatedButtons);
     QSet<QString> all;
     for (const Gate& g : gates) {
         const QString permission = QString::fromUtf8(g.permission);
         all << permission;
         main.applyLogin(u"0002"_s, {permission});
-        EXPECT_EQ(enabledEntries(), ungatedEntries + QSet<QString>{QString::fromUtf8(g.entry)}) << g.permission;
+        EXPECT_EQ(enabledEntries(main), ungatedEntries + QSet<QString>{QString::fromUtf8(g.entry)}) << g.permission;
         QSet<QString> buttons = ungatedButtons;
         if (g.button)
             buttons << QString::fromUtf8(g.button);
-        EXPECT_EQ(enabledButtons(), buttons) << g.permission;
+        EXPECT_EQ(enabledButtons(main), buttons) << g.permission;
     }
     main.applyLogin(u"0002"_s, all);
-    EXPECT_EQ(enabledEntries().size(), main.menuEntries().size());
-    EXPECT_EQ(enabledButtons().size(), main.toolbarButtons().size());
+    EXPECT_EQ(enabledEntries(main).size(), main.menuEntries().size());
+    EXPECT_EQ(enabledButtons(main).size(), main.toolbarButtons().size());
 }
 
 TEST_F(MainWindowTest, DisabledEntryIgnoresItsButtonAndTimer)

@@ -49,22 +49,6 @@ protected:
                   u"values (?, ?, '金卡', ?, '2026-01-15', ?, 0)"_s,
                   {card, name, points, mobile});
     }
-    // Types into a field and leaves it for the next one, as the operator's Tab would.
-    void typeAndLeave(QWidget* field, const QString& text, QWidget* next)
-    {
-        // Focus moves, and with it the checks on leaving a field, only in the active window.
-        QWidget* window = field->window();
-        window->activateWindow();
-        QApplication::setActiveWindow(window); // a modal dialog that has just opened may not have it yet
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        field->setFocus();
-        if (auto* e = qobject_cast<QLineEdit*>(field))
-            e->clear();
-        typeText(field, text);
-        next->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-    }
-
 };
 
 TEST_F(MemberScreens, CategoryScreenAddsRefusesChangesAndDeletes)
