@@ -446,6 +446,26 @@ void drawExit(QPainter& p)
     shape(p, a, palette::red);
 }
 
+void drawProgram(QPainter& p)
+{
+    // The member card, and the star of the points it collects.
+    card(p, QRectF(1.5, 5.5, 26, 18), palette::teal);
+    const QPointF centre(23.0, 22.0);
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const qreal radius = i % 2 ? 3.3 : 7.8;
+        const qreal angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+        const QPointF corner = centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        if (i == 0)
+            star.moveTo(corner);
+        else
+            star.lineTo(corner);
+    }
+    star.closeSubpath();
+    punch(p, star);
+    shape(p, star, palette::amber);
+}
+
 void paintArt(QPainter& p, ToolbarArt art)
 {
     switch (art) {
@@ -474,16 +494,21 @@ void paintArt(QPainter& p, ToolbarArt art)
     }
 }
 
-QPixmap renderArt(ToolbarArt art, int side)
+QPixmap render(const std::function<void(QPainter&)>& draw, int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(side / kGrid, side / kGrid);
-    paintArt(p, art);
+    draw(p);
     p.end();
     return QPixmap::fromImage(image);
+}
+
+QPixmap renderArt(ToolbarArt art, int side)
+{
+    return render([art](QPainter& p) { paintArt(p, art); }, side);
 }
 
 // Sedan side view, nose to the right, wheels resting on y = 0, 100 units long.
@@ -534,6 +559,14 @@ QIcon toolbarIcon(ToolbarArt art)
     QIcon icon;
     icon.addPixmap(renderArt(art, 32));
     icon.addPixmap(renderArt(art, 64));
+    return icon;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int side : {16, 24, 32, 48, 64})
+        icon.addPixmap(render(drawProgram, side));
     return icon;
 }
 

@@ -25,6 +25,9 @@ enum class ToolbarArt
 // Needs a QGuiApplication, as any QPixmap does.
 QIcon toolbarIcon(ToolbarArt art);
 
+// The program's own icon (a member card with a star), for every window and child window.
+QIcon programIcon();
+
 // The default background picture of the main window, in QImage::Format_RGB32.
 // An empty size gives a null image.
 QImage defaultBackground(QSize size = QSize(1600, 900));

@@ -9,6 +9,7 @@
 #include "controls/enterchain.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
+#include "members/memberimport.h"
 #include "operators/permissions.h"
 #include "operators/tloginform.h"
 
@@ -17,9 +18,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,6 +42,19 @@ namespace Startup {
 void applyLook(QApplication& app)
 {
     initResources();
+    // The name alone (it is the task-bar text): a display name would be appended to every
+    // window title by the window system ("进入系统 — Quorvane"), and the titles are the
+    // screens' own captions.
+    QCoreApplication::setApplicationName(Product::Title);
+    // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
+    // file dialog's "查看：", "文件名：", "保存") in its language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtTexts);
+    else
+        delete qtTexts;
+    app.setWindowIcon(programIcon());
     app.setStyle(QStyleFactory::create(u"Fusion"_s));
     QFont font;
     font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
@@ -78,6 +95,9 @@ int createDatabase()
         QFile::copy(u":/help/help.html"_s, help);
         QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
+    const QString memberTemplate = ProgramHome::memberTemplatePath();
+    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
+        say(stderr, error);
     say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
     return 0;
 }
@@ -86,9 +106,6 @@ int createDatabase()
 
 int run(QApplication& app)
 {
-    QCoreApplication::setApplicationName(Product::Title);
-    QGuiApplication::setApplicationDisplayName(Product::Title);
-
     QCommandLineParser options;
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
     options.addHelpOption();

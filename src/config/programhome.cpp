@@ -55,4 +55,9 @@ QStringList helpFileCandidates()
     return {dir() + u"/help.chm"_s, dir() + u"/help.html"_s, dir() + u"/help.pdf"_s};
 }
 
+QString memberTemplatePath()
+{
+    return dir() + u"/会员档案.xls"_s;
+}
+
 } // namespace ProgramHome

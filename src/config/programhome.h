@@ -18,4 +18,5 @@ QString databasePath();      // database/database.db
 QString configPath();        // myini.ini
 QString defaultPicturePath(); // image/001.bmp
 QStringList helpFileCandidates(); // in the order they are tried
+QString memberTemplatePath(); // 会员档案.xls: the layout a member import expects
 } // namespace ProgramHome

@@ -52,16 +52,14 @@ bool readName(QStringView text, qsizetype* at, QString* name)
     return true;
 }
 
-// The statement's own trailing "order by a, b desc": the text before it and its keys. Only
-// column names with an optional asc/desc are taken; an order by anything else (an expression,
-// a limit after it) is refused, as the pages could not step along it.
-bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQuery::SortKey>* keys, QString* error)
+// Where the last "<word> by" stands outside quotes and parentheses: its start and the end of
+// "by", or -1.
+std::pair<qsizetype, qsizetype> lastClause(const QString& statement, QStringView word)
 {
-    // The last "order by" that stands outside quotes and parentheses.
-    qsizetype orderAt = -1;
-    qsizetype byEnd = -1;
+    std::pair<qsizetype, qsizetype> found{-1, -1};
     int depth = 0;
     QChar quote;
+    const qsizetype n = word.size();
     for (qsizetype i = 0; i < statement.size(); ++i) {
         const QChar c = statement.at(i);
         if (!quote.isNull()) {
@@ -78,25 +76,22 @@ bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQue
         } else if (c == u')') {
             --depth;
         } else if (depth == 0 && (i == 0 || !isWordChar(statement.at(i - 1)))
-                   && QStringView(statement).mid(i, 5).compare(u"order", Qt::CaseInsensitive) == 0
-                   && (i + 5 == statement.size() || !isWordChar(statement.at(i + 5)))) {
-            qsizetype j = i + 5;
+                   && QStringView(statement).mid(i, n).compare(word, Qt::CaseInsensitive) == 0
+                   && (i + n == statement.size() || !isWordChar(statement.at(i + n)))) {
+            qsizetype j = i + n;
             while (j < statement.size() && statement.at(j).isSpace())
                 ++j;
-            if (j > i + 5 && QStringView(statement).mid(j, 2).compare(u"by", Qt::CaseInsensitive) == 0
-                && (j + 2 == statement.size() || !isWordChar(statement.at(j + 2)))) {
-                orderAt = i;
-                byEnd = j + 2;
-            }
+            if (j > i + n && QStringView(statement).mid(j, 2).compare(u"by", Qt::CaseInsensitive) == 0
+                && (j + 2 == statement.size() || !isWordChar(statement.at(j + 2))))
+                found = {i, j + 2};
         }
     }
-    keys->clear();
-    if (orderAt < 0) {
-        *unordered = statement;
-        return true;
-    }
-    *unordered = statement.left(orderAt);
-    const QStringView rest = QStringView(statement).mid(byEnd);
+    return found;
+}
+
+// "a, b desc" to the end of the text: column names, each with an optional asc/desc.
+bool readKeys(QStringView rest, QList<SharedQuery::SortKey>* keys)
+{
     qsizetype at = 0;
     const auto skipBlanks = [&] {
         while (at < rest.size() && rest.at(at).isSpace())
@@ -110,11 +105,12 @@ bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQue
         at += w.size();
         return true;
     };
+    keys->clear();
     for (;;) {
         skipBlanks();
         SharedQuery::SortKey key;
         if (!readName(rest, &at, &key.column))
-            break;
+            return false;
         skipBlanks();
         if (word(u"desc"))
             key.order = Qt::DescendingOrder;
@@ -125,9 +121,32 @@ bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQue
         if (at == rest.size())
             return true;
         if (rest.at(at) != u',')
-            break;
+            return false;
         ++at;
     }
+}
+
+// The statement's own order: a trailing "order by a, b desc" is taken off the text (the pages
+// apply it themselves); a statement grouped "group by a, b" without one keeps the order its
+// grouping gave (by the group's columns). Only column names with an optional asc/desc are
+// taken; an order by anything else (an expression, a limit after it) is refused, as the pages
+// could not step along it.
+bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQuery::SortKey>* keys, QString* error)
+{
+    keys->clear();
+    *unordered = statement;
+    const auto [orderAt, orderEnd] = lastClause(statement, u"order");
+    if (orderAt < 0) {
+        const auto [groupAt, groupEnd] = lastClause(statement, u"group");
+        if (groupAt >= 0 && !readKeys(QStringView(statement).mid(groupEnd), keys))
+            keys->clear(); // grouped by more than names (or with a having): the row key's order
+        return true;
+    }
+    *unordered = statement.left(orderAt);
+    const QStringView rest = QStringView(statement).mid(orderEnd);
+    if (readKeys(rest, keys))
+        return true;
+    keys->clear();
     *error = u"列表语句只能按所选的列排序：%1"_s.arg(rest.toString().trimmed());
     return false;
 }
@@ -143,7 +162,9 @@ SharedQuery::SharedQuery(QString connectionName, QString designStatement, QObjec
 void SharedQuery::setStatement(const QString& statement, const QVariantList& values)
 {
     m_statement = statement;
-    m_values = values;
+    m_values.clear();
+    for (const QVariant& value : values)
+        m_values << Sql::boundValue(value);
     m_sort.clear();
     m_statementError.clear();
     m_keyed.clear();

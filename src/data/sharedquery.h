@@ -17,8 +17,9 @@
 //
 // A statement is one plain "select <columns> from …" (where, group by as needed) that the
 // engine can add its row key to (Engine::keyedSelect); a trailing "order by" of columns it
-// selects is its own order, used while no sort key is set. Rows without a sort key come in
-// the statement's own order, then by row key (the order they were written in).
+// selects is its own order, used while no sort key is set, and so is the "group by" of a
+// grouped statement without one. Rows without a sort key come in the statement's own order,
+// then by row key (the order they were written in).
 class SharedQuery : public QAbstractTableModel
 {
     Q_OBJECT

@@ -32,6 +32,13 @@ QString quotedName(const QString& name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QVariant boundValue(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QString>() && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    return value;
+}
+
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
 {
     QSqlQuery query(db);
@@ -39,7 +46,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
     if (!query.prepare(statement))
         throw failureOf(query.lastError());
     for (const QVariant& value : values)
-        query.addBindValue(value);
+        query.addBindValue(boundValue(value));
     if (!query.exec())
         throw failureOf(query.lastError());
     return query;
@@ -49,6 +56,22 @@ QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariant
 {
     QSqlQuery query = run(db, statement, values);
     return query.next() ? query.value(0) : QVariant();
+}
+
+Statement::Statement(const QSqlDatabase& db, const QString& text) : m_query(db)
+{
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(text))
+        throw failureOf(m_query.lastError());
+}
+
+QSqlQuery& Statement::run(const QVariantList& values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query.bindValue(int(i), boundValue(values.at(i)));
+    if (!m_query.exec())
+        throw failureOf(m_query.lastError());
+    return m_query;
 }
 
 QString transact(QSqlDatabase db, const std::function<void()>& body, std::optional<Notice>* refusal)

@@ -53,12 +53,29 @@ namespace Sql {
 // the result's own columns are ever quoted into a statement; values are always bound.
 QString quotedName(const QString& name);
 
-// Prepares, binds every value positionally and executes; throws Failure with the engine's
-// own text on any error. Values never become part of the statement text.
+// A value as it is bound: text is stored as text even when empty (an empty field gives a null
+// QString, which the driver would store as null), so '' and null stay apart; only an invalid
+// QVariant() stands for null.
+QVariant boundValue(const QVariant& value);
+
+// Prepares, binds every value positionally (through boundValue) and executes; throws Failure
+// with the engine's own text on any error. Values never become part of the statement text.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+
+// One statement prepared once and run many times with fresh values, for the thousands of rows
+// of an import. Values are bound as with run(); throws Failure with the engine's text.
+class Statement
+{
+public:
+    Statement(const QSqlDatabase& db, const QString& text);
+    QSqlQuery& run(const QVariantList& values);
+
+private:
+    QSqlQuery m_query;
+};
 
 // Begin a write transaction (Engine::beginWrite: on SQLite it takes the write lock at once,
 // so a second counter waits here on the busy timeout instead of failing on its first write),

@@ -29,8 +29,7 @@ TDM1::TDM1(QObject* parent)
 TDM1::~TDM1()
 {
     // Models hold statements on the connection; drop them before the connection goes.
-    for (SharedQuery* q : {ADOQuery3, ADOQuery4, ADOQuery5, ADOQuery7, ADOQuery8, ADOQuery9, ADOQuery10,
-                           ADOQuery12, ADOQuery13, ADOQuery14, ADOQuery15, ADOQuery16})
+    for (SharedQuery* q : lists())
         q->close();
     Engine::close(m_connectionName);
     if (DM1 == this)
@@ -40,7 +39,40 @@ TDM1::~TDM1()
 bool TDM1::connectTo(const QString& path, QString* error, bool* damaged)
 {
     Engine::close(m_connectionName);
+    m_path = path;
     return Engine::open(m_connectionName, path, error, damaged);
+}
+
+QList<SharedQuery*> TDM1::lists() const
+{
+    return {ADOQuery3,  ADOQuery4,  ADOQuery5,  ADOQuery7,  ADOQuery8,  ADOQuery9,
+            ADOQuery10, ADOQuery12, ADOQuery13, ADOQuery14, ADOQuery15, ADOQuery16};
+}
+
+QString TDM1::whileDisconnected(const std::function<QString()>& work)
+{
+    QList<SharedQuery*> wereOpen;
+    for (SharedQuery* q : lists()) {
+        if (q->isOpen())
+            wereOpen << q;
+        q->close();
+    }
+    Engine::suspend(m_connectionName);
+    const QString failed = work();
+    QString error;
+    if (!Engine::resume(m_connectionName, &error))
+        return failed.isEmpty() ? error : failed + u'\n' + error;
+    for (SharedQuery* q : wereOpen)
+        q->open();
+    return failed;
+}
+
+void TDM1::reopenLists()
+{
+    for (SharedQuery* q : lists()) {
+        if (q->isOpen())
+            q->open();
+    }
 }
 
 bool TDM1::isConnected() const

@@ -6,6 +6,8 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
+#include <functional>
+
 // The data module: the one connection of the run and the list queries that screens share and
 // hand rows to each other through. Screens never open a connection of their own.
 class TDM1 : public QObject
@@ -19,13 +21,26 @@ public:
     // with damaged set when the file failed the engine's structure check (Engine::open).
     bool connectTo(const QString& path, QString* error, bool* damaged = nullptr);
     bool isConnected() const;
+    // The database file the connection was last opened on.
+    const QString& databasePath() const { return m_path; }
+
+    // Closes the connection (the shared lists first), runs `work` on the file, then opens the
+    // same file again and reopens the lists that were open, with their statements. The
+    // connection handle stays the same one, so every screen that holds it goes on working.
+    // Returns work's error text, or the reconnect's; empty when both went well.
+    QString whileDisconnected(const std::function<QString()>& work);
+    // Runs again every shared list that is open, so the grids show what the tables hold now.
+    void reopenLists();
 
     QSqlDatabase ADOConnection1() const;
     // A fresh ad-hoc query on the connection, for single statements and look-ups.
     QSqlQuery ADOall() const;
 
 private:
+    QList<SharedQuery*> lists() const;
+
     QString m_connectionName; // first: the queries below are made on it
+    QString m_path;
 
 public:
     SharedQuery* const ADOQuery3;  // birthday reminder list

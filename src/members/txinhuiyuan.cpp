@@ -4,9 +4,11 @@
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "members/memberform.h"
 #include "members/membergrid.h"
+#include "members/tdaoru.h"
 #include "members/memberlist.h"
 #include "members/txiugaihuiyuan.h"
 
@@ -86,14 +88,9 @@ Txinhuiyuan::Txinhuiyuan(TDM1& dm, QWidget* parent)
     connect(edit, &QPushButton::clicked, this, &Txinhuiyuan::editCurrent);
     connect(m_grid, &RecordGrid::rowDoubleClicked, this, &Txinhuiyuan::editCurrent);
     connect(remove, &QPushButton::clicked, this, &Txinhuiyuan::deleteCurrent);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
-    // The Excel import arrives with its own screen; until then the button does nothing.
-}
-
-void Txinhuiyuan::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    prepare();
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { prepare(); });
+    connect(import, &QPushButton::clicked, this, [] { Tdaoru::instance().exec(); });
 }
 
 void Txinhuiyuan::prepare()

@@ -73,6 +73,7 @@ Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraf
                      {number, d.loadedCard, d.name, d.goods, add ? points : -points,
                       add ? u"购物消费"_s : u"退货减积分"_s, Values::todayText(), Values::nowTimeText(), operatorId});
             saved.number = number;
+            saved.points = Values::pointsText(points);
         },
         &refusal);
     if (!failed.isEmpty()) {
@@ -145,7 +146,7 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
     const QString failed = transactWithNumber(
         db,
         [&](const QString& number) {
-            const double cash = parseNumber(orZero(d.cash));
+            const double cash = RoundTwoDecimals(parseNumber(orZero(d.cash)));
             admitStoredCard(db, d.loadedCard);
             // The stored balance decides, not the one the screen showed: another counter may
             // have redeemed from the same card meanwhile.
@@ -168,6 +169,8 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
                          {number, d.loadedCard, d.name, g.name, g.unit, quantity, Values::todayText(), operatorId});
             }
             r.number = number;
+            r.points = Values::pointsText(points);
+            r.cash = Values::pointsText(cash);
         },
         &refusal);
     if (!failed.isEmpty()) {
@@ -183,7 +186,7 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
 void showGiftPickList(TDM1& dm)
 {
     dm.ADOQuery14->close();
-    dm.ADOQuery14->setStatement(u"select 礼品名称,单位 from 礼品 group by 礼品名称,单位 order by 礼品名称,单位"_s);
+    dm.ADOQuery14->setStatement(u"select 礼品名称,单位 from 礼品 group by 礼品名称,单位"_s);
     dm.ADOQuery14->open();
 }
 

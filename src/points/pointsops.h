@@ -32,6 +32,7 @@ struct Saved
 {
     Outcome outcome;
     QString number; // the Transaction number of the saved row
+    QString points; // the points as stored (two decimals at most), for the receipt
 };
 
 // Adds (or takes back) the points on the loaded card and logs "购物消费" (or "退货减积分").
@@ -74,6 +75,8 @@ struct Redeemed
     int badRow = -1; // the first partly filled gift row (from 0), when that refused the save
     QString number;
     QString giftText; // each gift name preceded by one blank
+    QString points;   // points and cash as stored (two decimals at most), for the receipt
+    QString cash;
 };
 
 QString giftText(const QList<GiftRow>& gifts);

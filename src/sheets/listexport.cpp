@@ -2,22 +2,17 @@
 
 #include "controls/filedialogs.h"
 #include "controls/messageservice.h"
+#include "controls/progresswindow.h"
 #include "controls/recordgrid.h"
 #include "data/sqlrun.h"
 #include "sheets/recordexport.h"
 
 #include <QFileInfo>
-#include <QProgressDialog>
 #include <QWidget>
 
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-// Below this many rows an export is over before a progress window could be read.
-constexpr qint64 ProgressFrom = 2000;
-} // namespace
 
 ListExport::ListExport(RecordGrid* grid, Texts texts, QWidget* owner)
     : QObject(owner), m_grid(grid), m_texts(std::move(texts)), m_owner(owner), m_kind(int(RecordExport::Kind::Xls))
@@ -31,11 +26,13 @@ void ListExport::run()
     if (m_texts.skipWhenEmpty && (!open || query->totalRows() == 0))
         return;
 
-    const FileDialogs::Choice choice =
-        FileDialogs::instance().save(m_owner, u"另存为"_s, u"file1"_s, RecordExport::filters(), m_kind);
+    const QString screen = m_owner ? m_owner->objectName() : QString();
+    const FileDialogs::Choice choice = FileDialogs::instance().save(
+        m_owner, u"另存为"_s, FileDialogs::startFolder(screen), u"file1"_s, RecordExport::filters(), m_kind);
     if (!choice.accepted)
         return;
     m_kind = choice.filter;
+    FileDialogs::remember(screen, choice.path);
     const auto kind = RecordExport::Kind(m_kind);
     const QString path = RecordExport::withExtension(choice.path, kind);
     // The dialog asked about the name it was given; a name the extension was added to may
@@ -61,27 +58,13 @@ void ListExport::run()
         return;
     }
 
-    std::unique_ptr<QProgressDialog> progress;
-    if (rows->rowCount() >= ProgressFrom) {
-        progress = std::make_unique<QProgressDialog>(u"正在导出数据…"_s, u"取消"_s, 0, 100, m_owner);
-        progress->setWindowTitle(u"导出"_s);
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(300);
-    }
-    bool cancelled = false;
-    const auto onProgress = [&](qint64 done, qint64 total) {
-        if (!progress)
-            return true;
-        progress->setValue(total > 0 ? int(done * 100 / total) : 0);
-        cancelled = progress->wasCanceled();
-        return !cancelled;
-    };
-
+    ProgressWindow progress(m_owner, u"导出"_s, u"正在导出数据…"_s);
     QString error;
-    const bool ok = RecordExport::writeFile(kind, path, columns, *rows, onProgress, &error);
-    progress.reset();
+    const bool ok = RecordExport::writeFile(
+        kind, path, columns, *rows, [&](qint64 done, qint64 total) { return progress.step(done, total); }, &error);
+    progress.close();
     if (ok)
         MessageService::information(m_owner, m_texts.caption, m_texts.text);
-    else if (!cancelled)
+    else if (!progress.cancelled())
         MessageService::notify(m_owner, Notice::plain(error));
 }

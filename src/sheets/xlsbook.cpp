@@ -237,6 +237,9 @@ constexpr quint16 WorksheetType = 0x0010;
 // Cell formats after the 15 style formats every workbook starts with.
 constexpr quint16 CellXf = 15;
 constexpr quint16 TitleXf = 16;
+constexpr quint16 DateXf = 17;
+// The built-in short date format, which every reader takes for a date.
+constexpr quint16 ShortDateFormat = 14;
 // Font index 4 does not exist for Excel, so the fifth font record is font 5.
 constexpr quint16 BoldFont = 5;
 constexpr int MaxWidth = 50;
@@ -286,11 +289,11 @@ QByteArray font(bool bold)
     return d;
 }
 
-QByteArray xf(quint16 fontIndex, bool style, quint8 usedAttributes)
+QByteArray xf(quint16 fontIndex, bool style, quint8 usedAttributes, quint16 numberFormat = 0)
 {
     QByteArray d;
     put16(d, fontIndex);
-    put16(d, 0);                       // General number format
+    put16(d, numberFormat);            // 0: General
     put16(d, style ? 0xFFF5 : 0x0001); // locked; a style format has no parent
     put8(d, 0x20);                     // aligned to the bottom
     put8(d, 0);
@@ -340,14 +343,16 @@ void XlsBook::putRow(quint16 row, const QList<SheetCell>& cells, quint16 xfIndex
     const int count = int(std::min<qsizetype>(cells.size(), m_columns));
     for (int c = 0; c < count; ++c) {
         const SheetCell& cell = cells.at(c);
-        if (cell.type == SheetCell::Type::Number) {
+        if (cell.type == SheetCell::Type::Number || (cell.type == SheetCell::Type::Date && cell.date.isValid())) {
+            const bool date = cell.type == SheetCell::Type::Date;
+            const double number = date ? SheetDates::toSerial(cell.date) : cell.number;
             put16(m_pending, Number);
             put16(m_pending, 14);
             put16(m_pending, row);
             put16(m_pending, quint16(c));
-            put16(m_pending, xfIndex);
-            putDouble(m_pending, cell.number);
-            noteWidth(c, int(QString::number(cell.number, 'g', 15).size()));
+            put16(m_pending, date ? DateXf : xfIndex);
+            putDouble(m_pending, number);
+            noteWidth(c, date ? 10 : int(QString::number(number, 'g', 15).size()));
         } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
             // An empty string in the table is refused by some readers; an empty cell is
             // simply left out.
@@ -438,7 +443,8 @@ QByteArray XlsBook::globals(QList<qsizetype>* sheetOffsetAt) const
         putRecord(out, Xf, xf(0, true, 0xF4));
     putRecord(out, Xf, xf(0, false, 0));
     putRecord(out, Xf, xf(BoldFont, false, 0x08)); // the font differs from the Normal style
-    static_assert(CellXf == 15 && TitleXf == 16);
+    putRecord(out, Xf, xf(0, false, 0x04, ShortDateFormat)); // so does the number format
+    static_assert(CellXf == 15 && TitleXf == 16 && DateXf == 17);
 
     d.clear();
     put16(d, 0x8000); // built-in style on format 0
@@ -651,3 +657,31 @@ QString clipped(const QString& text, qsizetype limit)
 }
 
 } // namespace SheetText
+
+namespace SheetDates {
+
+namespace {
+const QDate Day0In1900(1899, 12, 31);
+// From day 61 on: the phantom 29 February 1900 sits in between.
+const QDate Day0After1900Leap(1899, 12, 30);
+const QDate Day0In1904(1904, 1, 1);
+constexpr double LastSerial = 2958465; // 31 December 9999
+} // namespace
+
+QDate fromSerial(double serial, bool from1904)
+{
+    if (!(serial >= (from1904 ? 0 : 1)) || serial > LastSerial + 1)
+        return {};
+    const auto day = qint64(serial);
+    if (from1904)
+        return Day0In1904.addDays(day);
+    return day < 61 ? Day0In1900.addDays(day) : Day0After1900Leap.addDays(day);
+}
+
+double toSerial(const QDate& date)
+{
+    const qint64 days = Day0After1900Leap.daysTo(date);
+    return double(days < 61 ? Day0In1900.daysTo(date) : days);
+}
+
+} // namespace SheetDates

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QHash>
 #include <QIODevice>
 #include <QList>
@@ -17,11 +18,13 @@ struct SheetCell
     {
         Empty,
         Number,
-        Text
+        Text,
+        Date
     };
     Type type = Type::Empty;
     double number = 0;
     QString text;
+    QDate date;
 
     static SheetCell ofNumber(double value)
     {
@@ -37,7 +40,24 @@ struct SheetCell
         cell.text = std::move(text);
         return cell;
     }
+    static SheetCell ofDate(QDate date)
+    {
+        SheetCell cell;
+        cell.type = Type::Date;
+        cell.date = date;
+        return cell;
+    }
 };
+
+// Spreadsheets store a date as its day number. In the 1900 system day 1 is 1 January 1900 and
+// day 60 is the 29 February 1900 that never was (kept for Lotus 1-2-3), so from day 61 on the
+// count runs one ahead; the 1904 system (old Mac workbooks) counts from 1 January 1904.
+namespace SheetDates {
+// The date of a day number; the time of day (the fraction) is dropped. Day 60 reads as
+// 1 March 1900. Invalid for numbers below 1 or past the year 9999.
+QDate fromSerial(double serial, bool from1904 = false);
+double toSerial(const QDate& date);
+} // namespace SheetDates
 
 // What both workbook writers do to a cell's text.
 namespace SheetText {

@@ -50,6 +50,7 @@ void XlsxBook::close()
     m_book = nullptr;
     m_sheet = nullptr;
     m_bold = nullptr;
+    m_date = nullptr;
 }
 
 bool XlsxBook::open(QString* error)
@@ -73,12 +74,14 @@ bool XlsxBook::open(QString* error)
     }
     m_sheet = workbook_add_worksheet(m_book, "Sheet1");
     m_bold = workbook_add_format(m_book);
-    if (!m_sheet || !m_bold) {
+    m_date = workbook_add_format(m_book);
+    if (!m_sheet || !m_bold || !m_date) {
         close();
         setError(error, u"无法创建 XLSX 工作表。"_s);
         return false;
     }
     format_set_bold(m_bold);
+    format_set_num_format(m_date, "yyyy-mm-dd");
     QList<SheetCell> titles;
     for (int c = 0; c < m_columns; ++c)
         titles.append(SheetCell::ofText(m_titles.at(c)));
@@ -94,6 +97,9 @@ bool XlsxBook::putRow(const QList<SheetCell>& cells, lxw_format* format, QString
         if (cell.type == SheetCell::Type::Number) {
             code = worksheet_write_number(m_sheet, m_row, lxw_col_t(c), cell.number, format);
             m_widths[c] = std::max(m_widths.at(c), int(QString::number(cell.number, 'g', 15).size()));
+        } else if (cell.type == SheetCell::Type::Date && cell.date.isValid()) {
+            code = worksheet_write_number(m_sheet, m_row, lxw_col_t(c), SheetDates::toSerial(cell.date), m_date);
+            m_widths[c] = std::max(m_widths.at(c), 10);
         } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
             const QString text = SheetText::clipped(cell.text, XlsxBook::MaxTextLength);
             code = worksheet_write_string(m_sheet, m_row, lxw_col_t(c), text.toUtf8().constData(), format);

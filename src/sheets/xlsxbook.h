@@ -45,6 +45,7 @@ private:
     lxw_workbook* m_book = nullptr;
     lxw_worksheet* m_sheet = nullptr;
     lxw_format* m_bold = nullptr;
+    lxw_format* m_date = nullptr;
     quint32 m_row = 0; // the next row to write
     QList<int> m_widths;
 };

@@ -90,5 +90,5 @@ void damagePage(const QString& path, const QString& tableOrIndex, int from, int 
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }

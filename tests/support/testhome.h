@@ -20,7 +20,7 @@ inline void PrintTo(const QString& text, std::ostream* os)
 // Flips bytes [from, to) of the first page of a table or index in a closed database file:
 // page header and cell pointers, what a failing disk or a bad copy may garble.
 void damagePage(const QString& path, const QString& tableOrIndex, int from, int to);
-// The file's bytes, to tell that it was left exactly as it was.
+// The file's bytes, to tell that it was left exactly as it was; "(missing)" when there is none.
 QByteArray fileBytes(const QString& path);
 
 // A program home in a temporary folder with a fresh database, DM1 connected to it.

@@ -1,4 +1,6 @@
 #include "app/singleinstance.h"
+#include "members/memberimport.h"
+#include "sheets/sheetreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +51,11 @@ TEST_F(ProgramRun, CreateDatabaseMakesAFreshHomeAndNeverOverwrites)
     EXPECT_TRUE(QFile::exists(home.filePath(u"database/database.db"_s)));
     EXPECT_TRUE(QFile::exists(home.filePath(u"image/001.bmp"_s)));
     EXPECT_TRUE(QFile::exists(home.filePath(u"help.html"_s)));
+    SheetReader::Sheet sheet;
+    QString error;
+    ASSERT_TRUE(SheetReader::read(home.filePath(u"会员档案.xls"_s), u"sheet1"_s, &sheet, &error)) << error.toStdString();
+    ASSERT_EQ(sheet.rows.size(), 1) << "the template holds the titles only";
+    EXPECT_EQ(sheet.rows.first().cells.size(), MemberImport::columns().size());
     EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0);
     EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已存在"_s));
 }
