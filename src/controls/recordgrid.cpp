@@ -584,6 +584,11 @@ void RecordGrid::setSource(SharedQuery* query)
             if (!d->footersFresh)
                 refreshFooters();
             d->footersFresh = false;
+        }) << connect(query, &SharedQuery::aggregated, d, [this](quint64 ticket, const QVariantList& values) {
+            if (ticket != 0 && ticket == d->footerTicket) {
+                d->footerTicket = 0;
+                d->showFooters(values);
+            }
         });
     }
     d->onSourceReset();
@@ -650,12 +655,14 @@ QString RecordGrid::footerText(const QString& field) const
 
 void RecordGrid::refreshFooters()
 {
-    // One aggregate statement for every count and sum: the rows themselves stay unfetched.
+    // One aggregate statement for every count and sum, in the background: the rows show at
+    // once, the totals when the engine has them. Until then the cells stay empty rather than
+    // show the totals of what the grid showed before.
     SharedQuery* query = d->query;
     const bool haveRows = query && query->columnCount() > 0;
     const QStringList names = haveRows ? query->columnNames() : QStringList();
     QStringList expressions;
-    QList<int> slot; // expression index per footer, -1 when it needs none or cannot have one
+    d->footerSlots.clear();
     for (const GridFooter& f : std::as_const(d->footers)) {
         int at = -1;
         if (haveRows && f.kind == GridFooter::Kind::Count) {
@@ -672,14 +679,23 @@ void RecordGrid::refreshFooters()
                 expressions << u"total(%1)"_s.arg(Sql::quotedName(field));
             }
         }
-        slot << at;
+        d->footerSlots << at;
     }
-    const QVariantList values = expressions.isEmpty() ? QVariantList() : query->aggregate(expressions);
+    d->showFooters({});
+    d->footerTicket = expressions.isEmpty() ? 0 : query->aggregateInBackground(expressions);
+}
 
+bool RecordGrid::footersPending() const
+{
+    return d->footerTicket != 0;
+}
+
+void RecordGrid::Private::showFooters(const QVariantList& values)
+{
     QHash<QString, QString> texts;
-    for (int i = 0; i < d->footers.size(); ++i) {
-        const GridFooter& f = d->footers.at(i);
-        const int at = slot.at(i);
+    for (int i = 0; i < footers.size() && i < footerSlots.size(); ++i) {
+        const GridFooter& f = footers.at(i);
+        const int at = footerSlots.at(i);
         switch (f.kind) {
         case GridFooter::Kind::Text:
             texts.insert(f.underField, f.text);
@@ -689,14 +705,14 @@ void RecordGrid::refreshFooters()
             break;
         case GridFooter::Kind::Sum:
             texts.insert(f.underField, at >= 0 && at < values.size()
-                                           ? format(values.at(at), GridColumn::Format::Points)
+                                           ? RecordGrid::format(values.at(at), GridColumn::Format::Points)
                                            : QString());
             break;
         }
     }
-    const QList<GridColumn>& columns = d->model->columns();
-    for (int i = 0; i < d->footerLabels.size() && i < columns.size(); ++i)
-        d->footerLabels.at(i)->setText(texts.value(columns.at(i).field));
+    const QList<GridColumn>& columns = model->columns();
+    for (int i = 0; i < footerLabels.size() && i < columns.size(); ++i)
+        footerLabels.at(i)->setText(texts.value(columns.at(i).field));
 }
 
 void RecordGrid::sortBy(const QString& field, bool addToKeys)

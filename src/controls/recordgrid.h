@@ -35,8 +35,9 @@ struct GridFooter
 // The record grid of every list screen: read-only unless given a cell writer, centred titles and cells, whole-row or
 // single-cell selection, sorting on a title click (Ctrl+click adds a further key), a find
 // dialog (Ctrl+F) and a yellow footer row. It shows a SharedQuery; rows are fetched lazily and
-// the footer comes from one aggregate statement over the same condition, so a grid over
-// 100,000 rows opens at once.
+// the footer comes from one aggregate statement over the same condition, run in the
+// background (SharedQuery::aggregateInBackground), so a grid over a million rows shows its
+// rows at once and its totals when they are summed.
 class RecordGrid : public QWidget
 {
     Q_OBJECT
@@ -74,7 +75,11 @@ public:
 
     // The footer text shown under a grid column ("" when none).
     QString footerText(const QString& field) const;
+    // Counts and sums again from the query; they show once the engine has them (until then,
+    // and for a query reopened meanwhile, their cells stay empty).
     void refreshFooters();
+    // Whether counts or sums are still being computed for the rows on show.
+    bool footersPending() const;
 
     // Sort by the grid column's field: alone, or added after the current keys.
     void sortBy(const QString& field, bool addToKeys = false);

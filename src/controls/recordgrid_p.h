@@ -91,6 +91,11 @@ public:
     RecordGrid::Selection selection = RecordGrid::Selection::Row;
     // The reset already refreshed the footer for the reopen that follows it.
     bool footersFresh = false;
+    // The background aggregate the footer waits for, and which footer takes which of its values
+    // (-1: none); an answer to any other ticket is for rows no longer shown.
+    quint64 footerTicket = 0;
+    QList<int> footerSlots;
+    void showFooters(const QVariantList& values);
     int lastRow = -1;
     RecordGrid::CellWriter cellWriter;
 

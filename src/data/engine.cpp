@@ -38,7 +38,7 @@ void setSchemaVersion(const QSqlDatabase& db, int version)
 QStringList columnsInFile(const QSqlDatabase& db, const QString& table)
 {
     QStringList names;
-    QSqlQuery q = Sql::run(db, u"SELECT name FROM pragma_table_info(?)"_s, {table});
+    Sql::Rows q = Sql::run(db, u"SELECT name FROM pragma_table_info(?)"_s, {table});
     while (q.next())
         names << q.value(0).toString();
     return names;
@@ -73,10 +73,18 @@ void rebuildTables(const QSqlDatabase& db)
 
 // Step n brings a file of version n to version n + 1; each is written once and kept, so a
 // shop's file of any age walks up through all of them.
+// 1 → 2: the indexes the goods box and the member list's category condition read.
+void addVersion2Indexes(const QSqlDatabase& db)
+{
+    for (const QString& index : Schema::indexesAddedIn(2))
+        Sql::run(db, index);
+}
+
 using UpgradeStep = void (*)(const QSqlDatabase& db);
 const UpgradeStep g_upgradeSteps[] = {
     // 0 → 1: card numbers, category names and operator IDs compare without regard to case.
     rebuildTables,
+    addVersion2Indexes,
 };
 static_assert(std::size(g_upgradeSteps) == Schema::Version, "one upgrade step per schema version");
 
@@ -120,6 +128,8 @@ bool bringUpToDate(const QSqlDatabase& db, QString* error)
 // The settings every connection gets right after it opens.
 bool configure(QSqlDatabase& db, QString* error)
 {
+    // Statements prepared before the connection last closed died with it.
+    Sql::forgetStatements(db);
     if (!db.open()) {
         *error = db.lastError().text();
         return false;
@@ -254,6 +264,12 @@ bool open(const QString& connectionName, const QString& path, QString* error, bo
     return true;
 }
 
+bool openAlongside(const QString& connectionName, const QString& name, QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(connectionName, name);
+    return configure(db, error);
+}
+
 int schemaVersion(const QSqlDatabase& db)
 {
     return Sql::scalar(db, u"PRAGMA user_version"_s).toInt();
@@ -270,6 +286,7 @@ void close(const QString& connectionName)
         return;
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        Sql::forgetStatements(db);
         if (db.isOpen())
             db.close();
     }
@@ -314,6 +331,19 @@ bool create(const QString& path, QString* error)
 void beginWrite(const QSqlDatabase& db)
 {
     Sql::run(db, u"BEGIN IMMEDIATE"_s);
+}
+
+void commit(const QSqlDatabase& db)
+{
+    Sql::run(db, u"COMMIT"_s);
+}
+
+void rollback(const QSqlDatabase& db)
+{
+    try {
+        Sql::run(db, u"ROLLBACK"_s);
+    } catch (const Failure&) {
+    }
 }
 
 Failure::Kind kindOf(const QSqlError& error)
@@ -428,6 +458,7 @@ bool validate(const QString& path, QString* error)
 void suspend(const QString& connectionName)
 {
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    Sql::forgetStatements(db);
     if (db.isOpen())
         db.close();
 }

@@ -26,6 +26,11 @@ int schemaVersion(const QSqlDatabase& db);
 // The clause that makes a text column compare without regard to letter case.
 QString caselessCollation();
 
+// Opens a second connection to the database of the named one, with the same settings, under a
+// name of its own: for a reader on another thread, which may call this itself. Close it with
+// close() on that thread.
+bool openAlongside(const QString& connectionName, const QString& name, QString* error);
+
 // Closes and forgets the named connection.
 void close(const QString& connectionName);
 
@@ -38,6 +43,11 @@ bool create(const QString& path, QString* error);
 // a snapshot that the other counter's commit makes stale (SQLite refuses such a snapshot's
 // first write at once, without waiting). Throws Failure.
 void beginWrite(const QSqlDatabase& db);
+// Ends the transaction beginWrite began. Both go through prepared statements that are kept, as
+// every save runs them. commit throws Failure; rollback reports nothing (there may be no
+// transaction left to roll back after a failed commit).
+void commit(const QSqlDatabase& db);
+void rollback(const QSqlDatabase& db);
 
 // What an engine error means to the operations: the database held by another connection past
 // the busy timeout, a unique index refusing a duplicate, or anything else.

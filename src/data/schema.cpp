@@ -80,20 +80,30 @@ const std::initializer_list<Table> g_tables = {
     {"权限清单", {{"xuhao", "INTEGER"}, {"bianhao", "TEXT", Compare::Caseless}, {"quanxianming", "TEXT"}}},
 };
 
-// Unique keys the screens' own checks rely on, and the columns screens look rows up by. An index
-// takes its column's comparison, so a caseless key is unique and found regardless of case.
-const char* const g_indexes[] = {
-    "CREATE UNIQUE INDEX 会员卡信息_会员卡号 ON 会员卡信息 (会员卡号)",
-    "CREATE UNIQUE INDEX 卡类别_卡类别 ON 卡类别 (卡类别)",
-    "CREATE UNIQUE INDEX 操作员_操作员 ON 操作员 (操作员)",
-    "CREATE UNIQUE INDEX 流水记录_编号 ON 流水记录 (编号)",
-    "CREATE INDEX 流水记录_会员卡号 ON 流水记录 (会员卡号)",
-    "CREATE INDEX 流水记录_日期 ON 流水记录 (日期)",
-    "CREATE INDEX 挂失记录_旧卡号 ON 挂失记录 (旧卡号)",
-    "CREATE INDEX 口头挂失记录_会员卡号 ON 口头挂失记录 (会员卡号)",
-    "CREATE INDEX 礼品_名称单位 ON 礼品 (礼品名称, 单位)",
-    "CREATE INDEX 礼品使用记录_单据号 ON 礼品使用记录 (单据号)",
-    "CREATE INDEX 权限清单_操作员权限 ON 权限清单 (bianhao, quanxianming)",
+// Unique keys the screens' own checks rely on, and the columns screens look rows up by (or
+// list the distinct values of), each with the schema version that added it. An index takes
+// its column's comparison, so a caseless key is unique and found regardless of case.
+struct Index
+{
+    const char* statement;
+    int since;
+};
+const Index g_indexes[] = {
+    {"CREATE UNIQUE INDEX 会员卡信息_会员卡号 ON 会员卡信息 (会员卡号)", 0},
+    {"CREATE UNIQUE INDEX 卡类别_卡类别 ON 卡类别 (卡类别)", 0},
+    {"CREATE UNIQUE INDEX 操作员_操作员 ON 操作员 (操作员)", 0},
+    {"CREATE UNIQUE INDEX 流水记录_编号 ON 流水记录 (编号)", 0},
+    {"CREATE INDEX 流水记录_会员卡号 ON 流水记录 (会员卡号)", 0},
+    {"CREATE INDEX 流水记录_日期 ON 流水记录 (日期)", 0},
+    {"CREATE INDEX 挂失记录_旧卡号 ON 挂失记录 (旧卡号)", 0},
+    {"CREATE INDEX 口头挂失记录_会员卡号 ON 口头挂失记录 (会员卡号)", 0},
+    {"CREATE INDEX 礼品_名称单位 ON 礼品 (礼品名称, 单位)", 0},
+    {"CREATE INDEX 礼品使用记录_单据号 ON 礼品使用记录 (单据号)", 0},
+    {"CREATE INDEX 权限清单_操作员权限 ON 权限清单 (bianhao, quanxianming)", 0},
+    // The goods box lists the distinct goods by stepping from one to the next; the member list
+    // narrows to one category.
+    {"CREATE INDEX 流水记录_商品 ON 流水记录 (商品)", 2},
+    {"CREATE INDEX 会员卡信息_卡类别 ON 会员卡信息 (卡类别)", 2},
 };
 } // namespace
 
@@ -152,8 +162,20 @@ QString missingIn(const QSqlDatabase& db)
 QStringList indexStatements()
 {
     QStringList statements;
-    for (const char* index : g_indexes)
-        statements << QString::fromUtf8(index);
+    for (const Index& index : g_indexes)
+        statements << QString::fromUtf8(index.statement);
+    return statements;
+}
+
+QStringList indexesAddedIn(int version)
+{
+    QStringList statements;
+    for (const Index& index : g_indexes) {
+        if (index.since == version)
+            statements << QString::fromUtf8(index.statement)
+                              .replace(u"CREATE INDEX "_s, u"CREATE INDEX IF NOT EXISTS "_s)
+                              .replace(u"CREATE UNIQUE INDEX "_s, u"CREATE UNIQUE INDEX IF NOT EXISTS "_s);
+    }
     return statements;
 }
 

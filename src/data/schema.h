@@ -36,13 +36,16 @@ bool hasColumn(const QString& table, const QString& column);
 
 // The version of the tables and indexes this program makes, kept in the file: every change
 // to them raises it by one and comes with the upgrade step that brings an older file along.
-inline constexpr int Version = 1;
+inline constexpr int Version = 2;
 
 // The statement that creates a table under the given name (its own, or a stand-in while the
 // table is rebuilt); caseless is the engine's clause for a Caseless column ("COLLATE …").
 QString createTable(const Table& table, const QString& name, const QString& caseless);
 // Every index, unique keys first; they follow their columns' comparison.
 QStringList indexStatements();
+// The indexes a version added, each made only where the file lacks it (an upgrade step that
+// rebuilt the tables before has made every current index already).
+QStringList indexesAddedIn(int version);
 // What the database lacks of this schema: the first table or column missing, described for the
 // operator ("缺少表“会员卡信息”"); empty when every table is there with all its columns. Extra
 // tables and columns are no obstacle.

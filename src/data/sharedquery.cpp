@@ -156,11 +156,20 @@ bool splitOwnOrder(const QString& statement, QString* unordered, QList<SharedQue
 SharedQuery::SharedQuery(QString connectionName, QString designStatement, QObject* parent)
     : QAbstractTableModel(parent), m_connectionName(std::move(connectionName))
 {
+    // One reader at a time per list; its thread ends when it has been idle for a while.
+    m_background.setMaxThreadCount(1);
     setStatement(designStatement);
+}
+
+SharedQuery::~SharedQuery()
+{
+    nextGeneration();
+    waitForBackground();
 }
 
 void SharedQuery::setStatement(const QString& statement, const QVariantList& values)
 {
+    nextGeneration();
     m_statement = statement;
     m_values.clear();
     for (const QVariant& value : values)
@@ -217,7 +226,7 @@ QVariantList SharedQuery::aggregate(const QStringList& expressions) const
         return {};
     try {
         // Run to its end at once: a single row, and the statement is done with.
-        QSqlQuery query = Sql::run(QSqlDatabase::database(m_connectionName, false),
+        Sql::Rows query = Sql::run(QSqlDatabase::database(m_connectionName, false),
                                    u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_unordered), m_values);
         if (!query.next())
             return {};
@@ -228,6 +237,57 @@ QVariantList SharedQuery::aggregate(const QStringList& expressions) const
     } catch (const Failure&) {
         return {};
     }
+}
+
+quint64 SharedQuery::aggregateInBackground(const QStringList& expressions)
+{
+    const quint64 ticket = ++m_tickets;
+    const quint64 generation = m_generation;
+    if (!m_statementError.isEmpty() || expressions.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, ticket, generation] {
+                if (generation == m_generation)
+                    Q_EMIT aggregated(ticket, {});
+            },
+            Qt::QueuedConnection);
+        return ticket;
+    }
+    const QString main = m_connectionName;
+    const QString statement = u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_unordered);
+    const QVariantList values = m_values;
+    const qsizetype width = expressions.size();
+    m_background.start([this, main, statement, values, width, ticket, generation] {
+        // An answer nobody will see is not worth reading a million rows for.
+        if (generation != m_generation)
+            return;
+        const QString name = u"%1-background-%2"_s.arg(main).arg(ticket);
+        QVariantList row;
+        QString error;
+        if (Engine::openAlongside(main, name, &error)) {
+            try {
+                Sql::Rows rows = Sql::run(QSqlDatabase::database(name, false), statement, values);
+                if (rows.next()) {
+                    for (qsizetype i = 0; i < width; ++i)
+                        row << rows.value(int(i));
+                }
+            } catch (const Failure&) {
+                row.clear();
+            }
+        }
+        Engine::close(name);
+        QMetaObject::invokeMethod(
+            this, [this, ticket, generation, row] {
+                if (generation == m_generation)
+                    Q_EMIT aggregated(ticket, row);
+            },
+            Qt::QueuedConnection);
+    });
+    return ticket;
+}
+
+void SharedQuery::waitForBackground()
+{
+    m_background.waitForDone();
 }
 
 qint64 SharedQuery::totalRows() const
@@ -261,7 +321,7 @@ QString SharedQuery::orderedStatement() const
     return u"select * from (%1) order by %2"_s.arg(m_keyed, orderClause(0));
 }
 
-QSqlQuery SharedQuery::runForward() const
+Sql::Rows SharedQuery::runForward() const
 {
     if (!m_statementError.isEmpty())
         throw Failure(m_statementError);
@@ -276,7 +336,7 @@ QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVarian
         text += u" where "_s + where;
     text += u" order by %1 limit ?"_s.arg(order);
     // The statement's own values come first, as its placeholders stand first in the text.
-    QSqlQuery query =
+    Sql::Rows query =
         Sql::run(QSqlDatabase::database(m_connectionName, false), text, m_values + whereValues + QVariantList{limit});
     if (columns && columns->isEmpty())
         *columns = query.record();
@@ -365,6 +425,7 @@ void SharedQuery::clearRows()
 
 QString SharedQuery::open()
 {
+    nextGeneration();
     beginResetModel();
     clearRows();
     QString error = m_statementError;
@@ -397,6 +458,7 @@ QString SharedQuery::open()
 
 void SharedQuery::close()
 {
+    nextGeneration();
     beginResetModel();
     clearRows();
     endResetModel();

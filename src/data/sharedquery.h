@@ -1,9 +1,14 @@
 #pragma once
 
+#include "data/sqlrun.h"
+
 #include <QAbstractTableModel>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThreadPool>
 #include <QVariantList>
+
+#include <atomic>
 
 // A list query that several screens share: it holds whatever statement the last screen gave
 // it, and every grid bound to it shows those rows.
@@ -25,6 +30,7 @@ class SharedQuery : public QAbstractTableModel
     Q_OBJECT
 public:
     SharedQuery(QString connectionName, QString designStatement, QObject* parent = nullptr);
+    ~SharedQuery() override;
 
     // Gives the query its statement and values; open() runs it.
     void setStatement(const QString& statement, const QVariantList& values = {});
@@ -52,6 +58,16 @@ public:
     // One aggregate row over the current statement's rows, e.g. {"count(*)", "sum(\"积分\")"},
     // without fetching the rows. Values in the order asked; empty on an error.
     QVariantList aggregate(const QStringList& expressions) const;
+    // The same aggregate computed in the background, on a connection of its own that lives for
+    // that one statement, so that a list of a million rows shows its first rows at once and
+    // the operator goes on working while the engine sums them (the main connection is not
+    // held meanwhile). The answer comes as aggregated(ticket) with the ticket returned here;
+    // none comes for a statement the query no longer shows (reopened, closed or given another
+    // statement since), so a total never belongs to an older statement.
+    quint64 aggregateInBackground(const QStringList& expressions);
+    // Waits until no background aggregate runs any more: before the connection's file is
+    // closed or replaced, as such a reader would hold it open.
+    void waitForBackground();
     // The number of rows the statement yields (all of them, not only those fetched so far).
     qint64 totalRows() const;
     // The statement as the pages run it: with the row key and the order around it.
@@ -59,7 +75,7 @@ public:
     // Every row of the statement in the grid's order, read forward once without holding them
     // (what an export walks, from its first row to its last without a pause). Throws Failure on
     // an engine error.
-    QSqlQuery runForward() const;
+    Sql::Rows runForward() const;
     // Column names of the result, in statement order.
     QStringList columnNames() const;
     // The columns of the result (no values), and one fetched row with its values.
@@ -81,6 +97,8 @@ public:
 
 Q_SIGNALS:
     void reopened();
+    // The answer to aggregateInBackground: the values in the order asked, empty on an error.
+    void aggregated(quint64 ticket, const QVariantList& values);
 
 private:
     struct Row
@@ -96,6 +114,8 @@ private:
     QList<Row> runPage(const QString& where, const QVariantList& whereValues, const QString& order, int limit,
                        QSqlRecord* columns) const;
     void clearRows();
+    // A new statement, a reopen or a close: background answers for before are dropped.
+    void nextGeneration() { ++m_generation; }
 
     QString m_connectionName;
     QString m_statement;
@@ -112,4 +132,7 @@ private:
     bool m_open = false;
     bool m_atEnd = true;
     QString m_fetchError;
+    std::atomic<quint64> m_generation{0};
+    quint64 m_tickets = 0;
+    QThreadPool m_background;
 };

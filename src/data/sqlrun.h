@@ -3,12 +3,14 @@
 #include "data/notice.h"
 
 #include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QSqlError>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariantList>
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // An operation that cannot go on: a statement the engine refused, or an input that is not
@@ -58,24 +60,55 @@ QString quotedName(const QString& name);
 // QVariant() stands for null.
 QVariant boundValue(const QVariant& value);
 
-// Prepares, binds every value positionally (through boundValue) and executes; throws Failure
-// with the engine's own text on any error. Values never become part of the statement text.
-QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+class Rows;
+
+// Runs a statement: prepared once per connection and statement text (kept for the next run of
+// the same text on that connection), every value bound positionally (through boundValue), then
+// executed. Throws Failure with the engine's own text on any error. Values never become part
+// of the statement text. The rows are read through the returned Rows; when they go, the
+// statement is reset, so no statement stays open between two steps of an operation (an open
+// one would hold a read snapshot, which makes this counter's next write fail once another
+// counter has saved) and the prepared statement is ready for the next run.
+Rows run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
 // The first column of the first row, or an invalid QVariant when there is no row.
 QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
-// One statement prepared once and run many times with fresh values, for the thousands of rows
-// of an import. Values are bound as with run(); throws Failure with the engine's text.
-class Statement
+// The result of one run: a forward-only walk over the rows (or the count a write changed).
+class Rows
 {
 public:
-    Statement(const QSqlDatabase& db, const QString& text);
-    QSqlQuery& run(const QVariantList& values);
+    Rows(Rows&& other) noexcept;
+    Rows& operator=(Rows&& other) noexcept;
+    Rows(const Rows&) = delete;
+    Rows& operator=(const Rows&) = delete;
+    ~Rows();
+
+    bool next();
+    // A column of the current row by its position in the select list.
+    QVariant value(int column) const;
+    // By the column's name: slower, for statements read once.
+    QVariant value(const QString& name) const;
+    // The columns, with the current row's values.
+    QSqlRecord record() const;
+    int numRowsAffected() const;
+    // Set when next() stopped on an engine error rather than after the last row.
+    QSqlError lastError() const;
+    // Resets the statement and hands it back before the object goes.
+    void finish();
+
+    struct Prepared;
 
 private:
-    QSqlQuery m_query;
+    friend Rows run(const QSqlDatabase&, const QString&, const QVariantList&);
+    explicit Rows(std::shared_ptr<Prepared> prepared);
+    std::shared_ptr<Prepared> m_prepared;
 };
+
+// Forgets the statements prepared on the connection: the engine calls it whenever it closes a
+// connection or closes it to open it again, as a closed connection's statements are dead. (A
+// connection removed altogether takes its statements with it.)
+void forgetStatements(const QSqlDatabase& db);
 
 // Begin a write transaction (Engine::beginWrite: on SQLite it takes the write lock at once,
 // so a second counter waits here on the busy timeout instead of failing on its first write),

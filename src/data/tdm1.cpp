@@ -29,8 +29,10 @@ TDM1::TDM1(QObject* parent)
 TDM1::~TDM1()
 {
     // Models hold statements on the connection; drop them before the connection goes.
-    for (SharedQuery* q : lists())
+    for (SharedQuery* q : lists()) {
         q->close();
+        q->waitForBackground();
+    }
     Engine::close(m_connectionName);
     if (DM1 == this)
         DM1 = nullptr;
@@ -56,6 +58,8 @@ QString TDM1::whileDisconnected(const std::function<QString()>& work)
         if (q->isOpen())
             wereOpen << q;
         q->close();
+        // A footer still being summed holds the file open on a connection of its own.
+        q->waitForBackground();
     }
     Engine::suspend(m_connectionName);
     const QString failed = work();

@@ -56,6 +56,15 @@ namespace Values {
 
 bool flag(const QVariant& value)
 {
+    // What this program writes: a number, read without a detour through text.
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        return value.toLongLong() != 0;
+    default:
+        break;
+    }
     const QString text = value.toString().trimmed();
     if (text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
         return true;

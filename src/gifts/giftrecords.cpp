@@ -57,7 +57,7 @@ QString writeCell(const QSqlDatabase& db, const Row& row, const QString& column,
             where << sameAs(column);
             values << oldValue << oldValue;
         }
-        QSqlQuery update = Sql::run(
+        Sql::Rows update = Sql::run(
             db, u"update 礼品使用记录 set %1 = ? where %2"_s.arg(Sql::quotedName(column), where.join(u" and "_s)),
             values);
         const int changed = update.numRowsAffected();

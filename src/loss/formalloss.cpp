@@ -41,7 +41,7 @@ Outcome replace(const QSqlDatabase& db, const Request& r)
                 throw Refusal(Notice::error(caption, u"此新卡号已经被挂失，不能使用！"_s, NewCardField));
             if (Members::exists(db, r.newCardNo))
                 throw Refusal(Notice::error(caption, u"此卡号已经存在！"_s, NewCardField, true));
-            const QSqlQuery renamed =
+            const Sql::Rows renamed =
                 Sql::run(db, u"update 会员卡信息 set 口头挂失标志=0,会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
             if (renamed.numRowsAffected() != 1)
                 throw Refusal(Notice::error(caption, u"此卡号不存在！"_s, OldCardField));

@@ -35,7 +35,7 @@ Result confirm(const QSqlDatabase& db, const Request& r)
         [&] {
             // What is stored decides, inside the transaction: another counter may have reported
             // or cancelled this card since the lookup.
-            QSqlQuery member = Sql::run(db, u"select 口头挂失标志 from 会员卡信息 where 会员卡号=?"_s, {r.loadedCard});
+            Sql::Rows member = Sql::run(db, u"select 口头挂失标志 from 会员卡信息 where 会员卡号=?"_s, {r.loadedCard});
             if (!member.next())
                 throw Refusal(Notice::error(caption, u"此卡号不存在！"_s));
             const bool frozen = Values::flag(member.value(0));

@@ -20,6 +20,9 @@ struct Result
 
 // A retired (replaced) number is always Retired, even if a member carries it again later.
 Result byCardNumber(const QSqlDatabase& db, const QString& cardNo);
+// The first read of byCardNumber, bound with the number twice: whether it is retired, and
+// whether a member holds it (the member is then read by Members::find).
+const QString& probeStatement();
 
 // Puts the formal loss records of a retired card into the shared ADOQuery9 for the loss view.
 void showLossRecords(TDM1& dm, const QString& cardNo);

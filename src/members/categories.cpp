@@ -31,7 +31,7 @@ QStringList names(const QSqlDatabase& db)
 {
     // The whole row, so the engine walks the table in the order the categories were made
     // instead of along the name index.
-    QSqlQuery q = Sql::run(db, ListStatement);
+    Sql::Rows q = Sql::run(db, ListStatement);
     QStringList list;
     while (q.next())
         list << q.value(u"卡类别"_s).toString();
@@ -40,7 +40,7 @@ QStringList names(const QSqlDatabase& db)
 
 std::optional<Category> find(const QSqlDatabase& db, const QString& name)
 {
-    QSqlQuery q = Sql::run(db, u"select 卡类别, 积分比例, 允许兑换礼品, 允许返现金 from 卡类别 where 卡类别=?"_s, {name});
+    Sql::Rows q = Sql::run(db, u"select 卡类别, 积分比例, 允许兑换礼品, 允许返现金 from 卡类别 where 卡类别=?"_s, {name});
     if (!q.next())
         return std::nullopt;
     return Category{q.value(0).toString(), q.value(1).toInt(), Values::flag(q.value(2)), Values::flag(q.value(3))};

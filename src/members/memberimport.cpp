@@ -226,11 +226,9 @@ Outcome run(const QSqlDatabase& db, const QString& path, const QString& sheetNam
     const QString failed = Sql::transact(db, [&] {
         const QList<int> at = titleColumns(sheet);
         const qint64 total = sheet.rows.size() - 1;
-        Sql::Statement retired(db, u"select 旧卡号 from 挂失记录 where 旧卡号=?"_s);
-        Sql::Statement existing(db, u"select 会员卡号 from 会员卡信息 where 会员卡号=?"_s);
-        Sql::Statement category(db, u"select 卡类别 from 卡类别 where 卡类别=?"_s);
-        Sql::Statement insert(db, u"insert into 会员卡信息 (%1) values (%2)"_s.arg(
-                                      columns().join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s)));
+        // Each statement is prepared once for the whole sheet (Sql::run keeps it).
+        const QString insert = u"insert into 会员卡信息 (%1) values (%2)"_s.arg(
+            columns().join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s));
         QHash<QString, bool> knownCategory;
         QHash<QString, int> rowOfCard; // as stored: the engine decides which numbers are the same
         for (qsizetype i = 1; i < sheet.rows.size(); ++i) {
@@ -242,9 +240,9 @@ Outcome run(const QSqlDatabase& db, const QString& path, const QString& sheetNam
             };
             if (card.isEmpty())
                 refuse(u"没有会员卡号"_s);
-            if (retired.run({card}).next())
+            if (Sql::run(db, u"select 旧卡号 from 挂失记录 where 旧卡号=?"_s, {card}).next())
                 refuse(u"的会员卡号“%1”已经挂失换卡，不能再用"_s.arg(card));
-            if (QSqlQuery& q = existing.run({card}); q.next()) {
+            if (Sql::Rows q = Sql::run(db, u"select 会员卡号 from 会员卡信息 where 会员卡号=?"_s, {card}); q.next()) {
                 const auto first = rowOfCard.constFind(q.value(0).toString());
                 if (first != rowOfCard.cend())
                     refuse(u"的会员卡号“%1”与第 %2 行重复"_s.arg(card).arg(*first));
@@ -253,10 +251,10 @@ Outcome run(const QSqlDatabase& db, const QString& path, const QString& sheetNam
             const QString name = values.text(CategoryColumn);
             auto known = knownCategory.constFind(name);
             if (known == knownCategory.cend())
-                known = knownCategory.insert(name, !name.isEmpty() && category.run({name}).next());
+                known = knownCategory.insert(name, !name.isEmpty() && Sql::run(db, u"select 卡类别 from 卡类别 where 卡类别=?"_s, {name}).next());
             if (!*known)
                 refuse(u"（会员卡号“%1”）的卡类别“%2”不存在，请先在“会员卡类别设置”中设置"_s.arg(card, name));
-            insert.run(values.values());
+            Sql::run(db, insert, values.values());
             rowOfCard.insert(card, row.number);
             ++stored;
             if (progress && (stored % ProgressEvery == 0 || stored == total) && !progress(stored, total))

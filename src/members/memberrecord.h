@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/sqlrun.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -34,12 +36,19 @@ struct MemberRecord
     double points = 0;       // 积分
     bool verbalLoss = false; // 口头挂失标志
 
+    // The columns in the order of the fields above, as a lookup selects them.
+    static const QStringList& columns();
+    // A row with these columns by name (a grid's row), or the current row of a statement that
+    // selects exactly columns() in their order.
     static MemberRecord fromRecord(const QSqlRecord& record);
+    static MemberRecord fromRow(const Sql::Rows& rows);
 };
 
 namespace Members {
 // The member with exactly this card number.
 std::optional<MemberRecord> find(const QSqlDatabase& db, const QString& cardNo);
+// The statement find() runs: columns() of the member with the bound card number.
+const QString& findStatement();
 // The card number stands as 挂失记录.旧卡号: it was replaced after a formal loss and is retired.
 bool isRetiredCard(const QSqlDatabase& db, const QString& cardNo);
 bool exists(const QSqlDatabase& db, const QString& cardNo);

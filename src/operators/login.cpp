@@ -27,7 +27,7 @@ LoginSession::LoginSession(QSqlDatabase db) : m_db(std::move(db)) {}
 void LoginSession::loadOperators()
 {
     m_operators.clear();
-    QSqlQuery query = Sql::run(m_db, u"Select 操作员, 密码 from 操作员"_s);
+    Sql::Rows query = Sql::run(m_db, u"Select 操作员, 密码 from 操作员"_s);
     while (query.next())
         m_operators.append({query.value(0).toString(), query.value(1).toString()});
 }

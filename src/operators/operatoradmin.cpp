@@ -69,7 +69,7 @@ void reopenList(TDM1& dm)
 
 std::optional<OperatorRecord> find(const QSqlDatabase& db, const QString& id)
 {
-    QSqlQuery q = Sql::run(db, u"select 操作员, 姓名, 密码 from 操作员 where 操作员=?"_s, {id});
+    Sql::Rows q = Sql::run(db, u"select 操作员, 姓名, 密码 from 操作员 where 操作员=?"_s, {id});
     if (!q.next())
         return std::nullopt;
     return OperatorRecord{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
@@ -80,7 +80,7 @@ QSet<int> rightsOf(const QSqlDatabase& db, const QString& id)
     QSet<int> rights;
     if (id.isEmpty())
         return rights;
-    QSqlQuery q = Sql::run(db, u"select quanxianming from 权限清单 where bianhao=?"_s, {id});
+    Sql::Rows q = Sql::run(db, u"select quanxianming from 权限清单 where bianhao=?"_s, {id});
     QSet<QString> names;
     while (q.next())
         names.insert(q.value(0).toString());

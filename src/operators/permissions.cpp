@@ -50,7 +50,7 @@ QSet<QString> held(const QSqlDatabase& db, const QString& operatorId)
         return names;
     }
     // A grant counts when its row carries a sequence number, as every saved grant does.
-    QSqlQuery query = Sql::run(db, u"select quanxianming from 权限清单 where bianhao=? and xuhao is not null"_s,
+    Sql::Rows query = Sql::run(db, u"select quanxianming from 权限清单 where bianhao=? and xuhao is not null"_s,
                                {operatorId});
     QSet<QString> rows;
     while (query.next())

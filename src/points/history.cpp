@@ -39,7 +39,7 @@ void showCard(TDM1& dm, const QString& cardNo)
 Outcome deleteEntry(const QSqlDatabase& db, const QString& number)
 {
     const QString failed = Sql::transact(db, [&] {
-        QSqlQuery row = Sql::run(db, u"select 会员卡号, 增减积分 from 流水记录 where 编号=?"_s, {number});
+        Sql::Rows row = Sql::run(db, u"select 会员卡号, 增减积分 from 流水记录 where 编号=?"_s, {number});
         if (!row.next())
             throw Failure(u"这条历史记录已经不存在"_s);
         const QString card = row.value(0).toString();
@@ -47,7 +47,7 @@ Outcome deleteEntry(const QSqlDatabase& db, const QString& number)
         row.finish();
         Sql::run(db, u"update 会员卡信息 set 积分=round(积分-?, 2) where 会员卡号=?"_s, {change, card});
 
-        QSqlQuery gifts = Sql::run(db, u"select 礼品名称, 单位, 数量 from 礼品使用记录 where 单据号=?"_s, {number});
+        Sql::Rows gifts = Sql::run(db, u"select 礼品名称, 单位, 数量 from 礼品使用记录 where 单据号=?"_s, {number});
         QList<QVariantList> back;
         while (gifts.next())
             back.append({gifts.value(0), gifts.value(1), gifts.value(2)});

@@ -43,7 +43,7 @@ struct Saved
 // at two decimals in the balance and in the log alike, so a correction restores them exactly.
 Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraft& draft, const QString& operatorId);
 
-// Every goods text ever logged, for the goods box.
+// Every goods text ever logged, once each and in order, for the goods box.
 QStringList goodsList(const QSqlDatabase& db);
 
 enum class RedeemMode { Gifts = 0, Cash = 1 };

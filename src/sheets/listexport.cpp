@@ -23,7 +23,8 @@ void ListExport::run()
 {
     SharedQuery* query = m_grid->source();
     const bool open = query && query->isOpen();
-    if (m_texts.skipWhenEmpty && (!open || query->totalRows() == 0))
+    // The first page is read when the list opens, so an empty one shows without a count.
+    if (m_texts.skipWhenEmpty && (!open || query->rowCount() == 0))
         return;
 
     const QString screen = m_owner ? m_owner->objectName() : QString();

@@ -2,6 +2,7 @@
 
 #include "data/sharedquery.h"
 #include "sheets/xlsbook.h"
+#include "sheets/utf8out.h"
 #include "sheets/xlsxbook.h"
 
 #include <QDir>
@@ -11,7 +12,12 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,24 +56,46 @@ QString withExtension(const QString& fileName, Kind kind)
     return fileName + u'.' + ext;
 }
 
-QueryRows::QueryRows(const SharedQuery& query) : m_query(query.runForward()), m_count(query.totalRows()) {}
+void RowSource::read(const QList<Column>& columns, QVariantList* values) const
+{
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        (*values)[i] = value(columns.at(i).field);
+}
+
+QueryRows::QueryRows(const SharedQuery& query) : m_rows(query.runForward()), m_count(query.totalRows())
+{
+    m_record = m_rows.record();
+}
 
 bool QueryRows::next()
 {
-    if (m_query.next())
+    if (m_rows.next())
         return true;
     // An engine error would otherwise pass for the end of the list and a short file for success.
-    if (m_query.lastError().isValid())
-        m_error = m_query.lastError().text();
+    if (m_rows.lastError().isValid())
+        m_error = m_rows.lastError().text();
+    m_rows.finish();
     return false;
 }
 
 QVariant QueryRows::value(const QString& field) const
 {
-    auto it = m_columns.constFind(field);
-    if (it == m_columns.cend())
-        it = m_columns.insert(field, m_query.record().indexOf(field));
-    return *it < 0 ? QVariant() : m_query.value(*it);
+    const int at = m_record.indexOf(field);
+    return at < 0 ? QVariant() : m_rows.value(at);
+}
+
+void QueryRows::read(const QList<Column>& columns, QVariantList* values) const
+{
+    if (m_atFor != &columns || m_at.size() != columns.size()) {
+        m_at.clear();
+        for (const Column& c : columns)
+            m_at << m_record.indexOf(c.field);
+        m_atFor = &columns;
+    }
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const int at = m_at.at(i);
+        (*values)[i] = at < 0 ? QVariant() : m_rows.value(at);
+    }
 }
 
 namespace {
@@ -108,6 +136,13 @@ public:
         m_buffer += ascii;
         return *this;
     }
+    Output& operator<<(char c)
+    {
+        m_buffer += c;
+        return *this;
+    }
+    // Where a field's text is encoded straight into.
+    QByteArray& buffer() { return m_buffer; }
     // Hands the text over once enough has gathered.
     bool step(QString* error) { return m_buffer.size() < FlushAt || flush(error); }
     bool flush(QString* error)
@@ -127,37 +162,132 @@ private:
     QByteArray m_buffer;
 };
 
-// Reads every row once, in order, with the progress every so many rows and at the end. take
-// gets the row's values in column order; false from it stops with its own reason.
+// Hands rows from the thread that reads them to a thread that writes them: reading a row
+// through the engine's driver costs about as much as formatting and writing it, and the two
+// run side by side this way. A few batches may wait, so memory stays bounded.
+class RowPipe
+{
+public:
+    explicit RowPipe(const std::function<bool(const QVariantList&)>& take)
+        : m_take(take), m_thread([this] { run(); })
+    {
+    }
+    ~RowPipe() { close(); }
+
+    // False once the writing side has failed (its reason is where take put it).
+    bool push(QList<QVariantList>&& batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [&] { return m_batches.size() < MaxWaiting || m_failed; });
+        if (m_failed)
+            return false;
+        m_batches.push_back(std::move(batch));
+        m_ready.notify_one();
+        return true;
+    }
+    // Every row handed over written; false when writing failed.
+    bool close()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closing = true;
+        }
+        m_ready.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+        return !m_failed;
+    }
+
+private:
+    static constexpr std::size_t MaxWaiting = 8;
+
+    void run()
+    {
+        for (;;) {
+            QList<QVariantList> batch;
+            {
+                std::unique_lock lock(m_mutex);
+                m_ready.wait(lock, [&] { return !m_batches.empty() || m_closing; });
+                if (m_batches.empty())
+                    return;
+                batch = std::move(m_batches.front());
+                m_batches.pop_front();
+                m_room.notify_one();
+            }
+            for (const QVariantList& row : std::as_const(batch)) {
+                if (!m_take(row)) {
+                    std::lock_guard lock(m_mutex);
+                    m_failed = true;
+                    m_batches.clear();
+                    m_room.notify_all();
+                    return;
+                }
+            }
+        }
+    }
+
+    const std::function<bool(const QVariantList&)>& m_take;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<QList<QVariantList>> m_batches;
+    bool m_closing = false;
+    bool m_failed = false;
+    std::thread m_thread; // last: it starts once everything above is made
+};
+
+constexpr qsizetype BatchRows = 256;
+
+// Reads every row once, in order, with the progress every so many rows and at the end, and
+// hands each to take (on the writing thread of a RowPipe), its values in column order. False
+// from take stops with take's own reason.
 bool eachRow(RowSource& rows, const QList<Column>& columns, const Progress& progress, QString* error,
              const std::function<bool(const QVariantList&)>& take)
 {
     const qint64 total = rows.rowCount();
-    const auto cancelled = [&] {
-        setError(error, u"导出已取消"_s);
-        return false;
-    };
     qint64 done = 0;
     qint64 reported = -1;
-    QVariantList values(columns.size());
-    while (rows.next()) {
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            values[i] = rows.value(columns.at(i).field);
-        if (!take(values))
-            return false;
-        ++done;
-        if (done % ProgressEvery == 0 && progress) {
-            reported = done;
-            if (!progress(done, total))
-                return cancelled();
+    bool cancelled = false;
+    bool written = true;
+    {
+        RowPipe pipe(take);
+        QList<QVariantList> batch;
+        batch.reserve(BatchRows);
+        while (rows.next()) {
+            QVariantList values(columns.size());
+            rows.read(columns, &values);
+            batch.append(std::move(values));
+            ++done;
+            if (batch.size() == BatchRows) {
+                if (!pipe.push(std::move(batch))) {
+                    written = false;
+                    break;
+                }
+                batch = {};
+                batch.reserve(BatchRows);
+            }
+            if (done % ProgressEvery == 0 && progress) {
+                reported = done;
+                if (!progress(done, total)) {
+                    cancelled = true;
+                    break;
+                }
+            }
         }
+        if (written && !cancelled && !batch.isEmpty())
+            written = pipe.push(std::move(batch));
+        written = pipe.close() && written;
+    }
+    if (!written)
+        return false;
+    if (cancelled || (progress && reported != done && rows.error().isEmpty() && !progress(done, total))) {
+        setError(error, u"导出已取消"_s);
+        return false;
     }
     if (!rows.error().isEmpty()) {
         setError(error, rows.error());
         return false;
     }
-    if (progress && reported != done && !progress(done, total))
-        return cancelled();
     return true;
 }
 
@@ -177,6 +307,8 @@ QString cellText(const QVariant& value, const Column& column)
 // One line break whatever the source wrote: CRLF, CR or LF.
 QString unifiedBreaks(QString text)
 {
+    if (!text.contains(u'\r'))
+        return text;
     text.replace(u"\r\n"_s, u"\n"_s);
     text.replace(u'\r', u'\n');
     return text;
@@ -224,73 +356,110 @@ SheetCell sheetCell(const QVariant& value, const Column& column)
 
 const QByteArray Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
-QString plainField(QString text)
+// A line break in a field, as CRLF, CR or LF, is written once as `lineBreak`; tabs as `tab`
+// (as they are when there is none).
+template <qsizetype B, qsizetype T, class Escape>
+void appendField(QByteArray& out, QStringView text, const char (&lineBreak)[B], const char (&tab)[T], Escape escape,
+                 char lead = 0)
 {
-    text = unifiedBreaks(std::move(text));
-    text.replace(u'\n', u' ');
-    text.replace(u'\t', u' ');
-    return text;
+    bool afterCr = false;
+    Utf8Out::append(
+        out, text,
+        [&](char16_t u, char*& at) {
+            const bool joined = afterCr;
+            afterCr = u == u'\r';
+            if (u == u'\r' || (u == u'\n' && !joined)) {
+                Utf8Out::put(at, lineBreak);
+                return true;
+            }
+            if (u == u'\n')
+                return true;
+            if (u == u'\t' && T > 1) {
+                Utf8Out::put(at, tab);
+                return true;
+            }
+            return escape(u, at);
+        },
+        lead);
 }
 
-QString csvField(const QString& text)
+bool noEscape(char16_t, char*&)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u"\""_s, u"\"\""_s);
-    return u'"' + quoted + u'"';
+    return false;
+}
+
+// Text kind: one line a row, so breaks and tabs inside a field become blanks.
+void plainField(QByteArray& out, QStringView text, char lead)
+{
+    appendField(out, text, " ", " ", noEscape, lead);
+}
+
+void csvField(QByteArray& out, QStringView text, char lead)
+{
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
+            quoted = true;
+            break;
+        }
+    }
+    if (!quoted) {
+        Utf8Out::append(out, text, lead);
+        return;
+    }
+    if (lead)
+        out.append(lead);
+    out.append('"');
+    Utf8Out::append(out, text, [](char16_t u, char*& at) {
+        if (u != u'"')
+            return false;
+        Utf8Out::put(at, "\"\"");
+        return true;
+    });
+    out.append('"');
 }
 
 // Text and CSV: one line of titles, then one line a row, fields joined by the separator.
 bool writeDelimited(QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
-                    QString* error, QChar separator, QString (*field)(const QString&))
+                    QString* error, char separator, void (*field)(QByteArray&, QStringView, char lead))
 {
     Output out(device);
     out << Bom;
-    QStringList line;
-    for (const Column& c : columns)
-        line << field(c.title);
-    out << line.join(separator) << "\r\n";
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        field(out.buffer(), columns.at(i).title, i > 0 ? separator : 0);
+    out << "\r\n";
     const bool ok = eachRow(rows, columns, progress, error, [&](const QVariantList& values) {
-        line.clear();
         for (qsizetype i = 0; i < columns.size(); ++i)
-            line << field(cellText(values.at(i), columns.at(i)));
-        out << line.join(separator) << "\r\n";
+            field(out.buffer(), cellText(values.at(i), columns.at(i)), i > 0 ? separator : 0);
+        out << "\r\n";
         return out.step(error);
     });
     return ok && out.flush(error);
 }
 
-QString htmlText(const QString& text)
+void htmlText(QByteArray& out, QStringView text)
 {
-    QString html;
-    html.reserve(text.size() + 16);
-    const QString unified = unifiedBreaks(text);
-    for (const QChar c : unified) {
-        switch (c.unicode()) {
+    appendField(out, text, "<br>", "", [](char16_t u, char*& at) {
+        switch (u) {
         case u'&':
-            html += u"&amp;"_s;
-            break;
+            Utf8Out::put(at, "&amp;");
+            return true;
         case u'<':
-            html += u"&lt;"_s;
-            break;
+            Utf8Out::put(at, "&lt;");
+            return true;
         case u'>':
-            html += u"&gt;"_s;
-            break;
+            Utf8Out::put(at, "&gt;");
+            return true;
         case u'"':
-            html += u"&quot;"_s;
-            break;
+            Utf8Out::put(at, "&quot;");
+            return true;
         case u'\'':
-            html += u"&#39;"_s;
-            break;
-        case u'\n':
-            html += u"<br>"_s;
-            break;
+            Utf8Out::put(at, "&#39;");
+            return true;
         default:
-            html += c;
+            return false;
         }
-    }
-    return html;
+    });
 }
 
 bool writeHtml(QIODevice& device, const QList<Column>& columns, RowSource& rows, const Progress& progress,
@@ -299,13 +468,19 @@ bool writeHtml(QIODevice& device, const QList<Column>& columns, RowSource& rows,
     Output out(device);
     out << "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
         << u"<title>导出数据</title>\r\n"_s << "</head>\r\n<body>\r\n<table border=\"1\">\r\n<tr>";
-    for (const Column& c : columns)
-        out << "<th>" << htmlText(c.title) << "</th>";
+    for (const Column& c : columns) {
+        out << "<th>";
+        htmlText(out.buffer(), c.title);
+        out << "</th>";
+    }
     out << "</tr>\r\n";
     const bool ok = eachRow(rows, columns, progress, error, [&](const QVariantList& values) {
         out << "<tr>";
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            out << "<td>" << htmlText(cellText(values.at(i), columns.at(i))) << "</td>";
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            out << "<td>";
+            htmlText(out.buffer(), cellText(values.at(i), columns.at(i)));
+            out << "</td>";
+        }
         out << "</tr>\r\n";
         return out.step(error);
     });
@@ -317,18 +492,20 @@ bool writeHtml(QIODevice& device, const QList<Column>& columns, RowSource& rows,
 
 // RTF is 7-bit: everything past ASCII goes as \uN? with N the signed 16-bit UTF-16 unit, so a
 // character past the first plane is its two surrogates.
-QByteArray rtfText(const QString& text)
+void rtfText(QByteArray& rtf, QStringView text)
 {
-    QByteArray rtf;
-    rtf.reserve(text.size() + 16);
-    const QString unified = unifiedBreaks(text);
-    for (const QChar c : unified) {
+    bool afterCr = false;
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
+        const bool joined = afterCr;
+        afterCr = u == u'\r';
         if (u == u'\\' || u == u'{' || u == u'}') {
             rtf += '\\';
             rtf += char(u);
-        } else if (u == u'\n') {
+        } else if (u == u'\r' || (u == u'\n' && !joined)) {
             rtf += "\\line ";
+        } else if (u == u'\n') {
+            continue;
         } else if (u == u'\t') {
             rtf += "\\tab ";
         } else if (u < 0x20 || u == 0x7F) {
@@ -336,10 +513,12 @@ QByteArray rtfText(const QString& text)
         } else if (u < 0x80) {
             rtf += char(u);
         } else {
-            rtf += "\\u" + QByteArray::number(qint16(u)) + '?';
+            char code[16] = {'\\', 'u'};
+            char* end = std::to_chars(code + 2, code + sizeof code - 1, int(qint16(u))).ptr;
+            *end++ = '?';
+            rtf.append(code, end - code);
         }
     }
-    return rtf;
 }
 
 int displayWidth(const QString& text)
@@ -369,13 +548,19 @@ bool writeRtf(QIODevice& device, const QList<Column>& columns, RowSource& rows, 
            "\\uc1\\pard\\plain\\f0\\fs20\r\n";
     // The title row repeats at the top of every printed page.
     out << rowStart << "\\trhdr" << cells << "\r\n";
-    for (const Column& c : columns)
-        out << "\\pard\\intbl{\\b " << rtfText(c.title) << "}\\cell ";
+    for (const Column& c : columns) {
+        out << "\\pard\\intbl{\\b ";
+        rtfText(out.buffer(), c.title);
+        out << "}\\cell ";
+    }
     out << "\\row\r\n";
     const bool ok = eachRow(rows, columns, progress, error, [&](const QVariantList& values) {
         out << rowStart << cells << "\r\n";
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            out << "\\pard\\intbl " << rtfText(cellText(values.at(i), columns.at(i))) << "\\cell ";
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            out << "\\pard\\intbl ";
+            rtfText(out.buffer(), cellText(values.at(i), columns.at(i)));
+            out << "\\cell ";
+        }
         out << "\\row\r\n";
         return out.step(error);
     });
@@ -435,10 +620,10 @@ bool write(Kind kind, QIODevice& device, const QList<Column>& columns, RowSource
     bool ok = false;
     switch (kind) {
     case Kind::Text:
-        ok = writeDelimited(device, columns, rows, progress, error, u'\t', [](const QString& t) { return plainField(t); });
+        ok = writeDelimited(device, columns, rows, progress, error, '\t', plainField);
         break;
     case Kind::Csv:
-        ok = writeDelimited(device, columns, rows, progress, error, u',', csvField);
+        ok = writeDelimited(device, columns, rows, progress, error, ',', csvField);
         break;
     case Kind::Html:
         ok = writeHtml(device, columns, rows, progress, error);

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "data/sqlrun.h"
 #include "data/values.h"
 
 #include <QIODevice>
 #include <QHash>
 #include <QList>
-#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -47,6 +48,8 @@ public:
     virtual qint64 rowCount() const = 0; // for the progress; -1 when unknown
     virtual bool next() = 0;             // moves to the next row; false after the last
     virtual QVariant value(const QString& field) const = 0;
+    // The current row's values of the columns, in their order (what an export writes).
+    virtual void read(const QList<Column>& columns, QVariantList* values) const;
     // Why next() stopped early, when it was an error rather than the last row.
     virtual QString error() const { return {}; }
 };
@@ -59,13 +62,17 @@ public:
     qint64 rowCount() const override { return m_count; }
     bool next() override;
     QVariant value(const QString& field) const override;
+    void read(const QList<Column>& columns, QVariantList* values) const override;
     QString error() const override { return m_error; }
 
 private:
-    QSqlQuery m_query;
+    Sql::Rows m_rows;
     qint64 m_count = 0;
     QString m_error;
-    mutable QHash<QString, int> m_columns; // field → index, looked up once per export
+    QSqlRecord m_record;
+    // The result's column of each export column, found once per export.
+    mutable QList<int> m_at;
+    mutable const QList<Column>* m_atFor = nullptr;
 };
 
 // Rows given in memory (tests, small lists).

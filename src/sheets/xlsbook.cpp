@@ -48,15 +48,6 @@ void put32(QByteArray& out, quint32 value)
     out.append(bytes, 4);
 }
 
-void putDouble(QByteArray& out, double value)
-{
-    quint64 bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    char bytes[8];
-    qToLittleEndian(bits, bytes);
-    out.append(bytes, 8);
-}
-
 void putUtf16(QByteArray& out, const QChar* text, qsizetype count)
 {
     const qsizetype at = out.size();
@@ -323,13 +314,13 @@ XlsBook::~XlsBook() = default;
 quint32 XlsBook::stringIndex(const QString& text)
 {
     ++m_stringUses;
-    const auto found = m_stringIndex.constFind(text);
-    if (found != m_stringIndex.constEnd())
-        return *found;
-    const auto index = quint32(m_strings.size());
-    m_strings.append(text);
-    m_stringIndex.insert(text, index);
-    return index;
+    // One look-up: a new text finds its slot at 0 and is given its number (plus one) there.
+    quint32& slot = m_stringIndex[text];
+    if (slot == 0) {
+        m_strings.append(text);
+        slot = quint32(m_strings.size());
+    }
+    return slot - 1;
 }
 
 void XlsBook::noteWidth(int column, int width)
@@ -340,29 +331,36 @@ void XlsBook::noteWidth(int column, int width)
 
 void XlsBook::putRow(quint16 row, const QList<SheetCell>& cells, quint16 xfIndex)
 {
+    // Each cell record is made whole on the stack and appended once.
     const int count = int(std::min<qsizetype>(cells.size(), m_columns));
     for (int c = 0; c < count; ++c) {
         const SheetCell& cell = cells.at(c);
         if (cell.type == SheetCell::Type::Number || (cell.type == SheetCell::Type::Date && cell.date.isValid())) {
             const bool date = cell.type == SheetCell::Type::Date;
             const double number = date ? SheetDates::toSerial(cell.date) : cell.number;
-            put16(m_pending, Number);
-            put16(m_pending, 14);
-            put16(m_pending, row);
-            put16(m_pending, quint16(c));
-            put16(m_pending, date ? DateXf : xfIndex);
-            putDouble(m_pending, number);
+            quint64 bits = 0;
+            std::memcpy(&bits, &number, sizeof bits);
+            char record[18];
+            qToLittleEndian<quint16>(Number, record);
+            qToLittleEndian<quint16>(14, record + 2);
+            qToLittleEndian<quint16>(row, record + 4);
+            qToLittleEndian<quint16>(quint16(c), record + 6);
+            qToLittleEndian<quint16>(date ? DateXf : xfIndex, record + 8);
+            qToLittleEndian<quint64>(bits, record + 10);
+            m_pending.append(record, sizeof record);
             noteWidth(c, date ? 10 : int(QString::number(number, 'g', 15).size()));
         } else if (cell.type == SheetCell::Type::Text && !cell.text.isEmpty()) {
             // An empty string in the table is refused by some readers; an empty cell is
             // simply left out.
             const QString text = SheetText::clipped(cell.text, XlsBook::MaxTextLength);
-            put16(m_pending, LabelSst);
-            put16(m_pending, 10);
-            put16(m_pending, row);
-            put16(m_pending, quint16(c));
-            put16(m_pending, xfIndex);
-            put32(m_pending, stringIndex(text));
+            char record[14];
+            qToLittleEndian<quint16>(LabelSst, record);
+            qToLittleEndian<quint16>(10, record + 2);
+            qToLittleEndian<quint16>(row, record + 4);
+            qToLittleEndian<quint16>(quint16(c), record + 6);
+            qToLittleEndian<quint16>(xfIndex, record + 8);
+            qToLittleEndian<quint32>(stringIndex(text), record + 10);
+            m_pending.append(record, sizeof record);
             noteWidth(c, SheetText::width(text, MaxWidth));
         }
     }

@@ -3,20 +3,21 @@
 #include "sheets/xlsbook.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-struct lxw_workbook;
-struct lxw_worksheet;
-struct lxw_format;
+#include <memory>
 
-// An Excel 2007+ workbook of one worksheet through libxlsxwriter: the titles in bold on the
-// first row, then the data rows. The library writes to a file name and keeps rows in its own
-// temporary files (constant memory), so the book is made in a temporary folder and its bytes
-// copied to the device at the end.
+// An Excel 2007+ workbook of one worksheet: the titles in bold on the first row, then the data
+// rows, every text as an inline string (no table of all strings in memory). The rows' XML is
+// compressed as it is made, on a thread of its own (zlib's fastest level: the XML is large and
+// repetitive, and a higher level costs several times the time for a slightly smaller file),
+// into a temporary file, so memory stays the same however many rows there are; finish() puts
+// the parts together through libzip and copies the workbook to the device.
 class XlsxBook
 {
 public:
@@ -34,18 +35,19 @@ public:
 
 private:
     bool open(QString* error);
-    bool putRow(const QList<SheetCell>& cells, lxw_format* format, QString* error);
-    void close();
+    void putRow(const QList<SheetCell>& cells, bool titles);
+    bool flush(QString* error);
+    QByteArray sheetHead() const;
+
+    class RowDeflater;
 
     QStringList m_titles;
     int m_columns = 0;
     QTemporaryDir m_dir;
-    QString m_path;
-    QByteArray m_tmpdir; // must outlive the workbook, which keeps the pointer
-    lxw_workbook* m_book = nullptr;
-    lxw_worksheet* m_sheet = nullptr;
-    lxw_format* m_bold = nullptr;
-    lxw_format* m_date = nullptr;
-    quint32 m_row = 0; // the next row to write
-    QList<int> m_widths;
+    QFile m_rows;          // the rows' XML, compressed, in order
+    QByteArray m_pending;  // rows not yet handed to the deflater
+    std::unique_ptr<RowDeflater> m_deflater;
+    quint32 m_row = 0;     // rows written, the titles included
+    QList<QByteArray> m_letters; // column letters: A, B, …, AA, …
+    QList<int> m_widths;         // in characters, a Chinese one counting two
 };

@@ -31,7 +31,7 @@ QString storedState(TestHome& home)
         u"select 单据号, 礼品名称 from 礼品使用记录 order by rowid"_s,
     };
     for (const QString& statement : tables) {
-        QSqlQuery q = Sql::run(home.db(), statement);
+        Sql::Rows q = Sql::run(home.db(), statement);
         while (q.next()) {
             for (int i = 0; i < q.record().count(); ++i)
                 state += q.value(i).toString() + u'|';
@@ -200,7 +200,7 @@ TEST(OpenList, NeverHoldsTheDatabaseBetweenPages)
         EXPECT_TRUE(PointsOps::savePurchase(other, PointsOps::PurchaseKind::Add, purchase(u"B"_s, u"B"_s), u"0003"_s)
                         .outcome.ok);
         // A reader holding an older snapshot would keep the log from being emptied (busy = 1).
-        QSqlQuery checkpoint = Sql::run(other, u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
+        Sql::Rows checkpoint = Sql::run(other, u"PRAGMA wal_checkpoint(TRUNCATE)"_s);
         ASSERT_TRUE(checkpoint.next());
         EXPECT_EQ(checkpoint.value(0).toInt(), 0) << "no reader keeps the log";
     }
@@ -260,7 +260,7 @@ TEST(OpenList, PagesFollowTheOrderAcrossTiesAndNulls)
         for (int row = 0; row < q->rowCount(); ++row)
             shown << q->record(row).value(u"编号"_s).toString();
 
-        QSqlQuery reference =
+        Sql::Rows reference =
             Sql::run(home.db(), u"select 编号 from 流水记录%1 order by %2"_s.arg(c.where, c.engineOrder));
         QStringList expected;
         while (reference.next())

@@ -105,7 +105,7 @@ TEST(EngineTest, FreshDatabaseHoldsTheNineTablesAndOnlyOperator0001)
     expected.sort();
     EXPECT_EQ(tables, expected);
     for (const TableSpec& t : expectedTables()) {
-        QSqlQuery info = Sql::run(home.db(), u"select name, type from pragma_table_info(?)"_s, {text(t.name)});
+        Sql::Rows info = Sql::run(home.db(), u"select name, type from pragma_table_info(?)"_s, {text(t.name)});
         QStringList got;
         QStringList wanted;
         while (info.next())
@@ -170,7 +170,7 @@ TEST(EngineTest, FileWithoutVersionIsUpgradedWhenOpened)
         const QSqlDatabase db = QSqlDatabase::database(u"upgraded"_s, false);
         EXPECT_EQ(Engine::schemaVersion(db), Schema::Version);
         // Every row came across with its values, nulls and empty texts included.
-        QSqlQuery q = Sql::run(db, u"select 会员卡号, 卡类别, 会员姓名, 手机, 积分, 投保日期 from 会员卡信息 order by 会员卡号"_s);
+        Sql::Rows q = Sql::run(db, u"select 会员卡号, 卡类别, 会员姓名, 手机, 积分, 投保日期 from 会员卡信息 order by 会员卡号"_s);
         QStringList rows;
         while (q.next())
             rows << u"%1|%2|%3|%4|%5|%6"_s.arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
@@ -191,6 +191,29 @@ TEST(EngineTest, FileWithoutVersionIsUpgradedWhenOpened)
     Engine::close(u"upgraded"_s);
     ASSERT_TRUE(Engine::open(u"again"_s, path, &error)) << "an upgraded file opens as it is";
     Engine::close(u"again"_s);
+}
+
+// Version 2 added the indexes the goods box and the member list's category condition read.
+TEST(EngineTest, AVersionOneFileGetsTheIndexesOfVersionTwo)
+{
+    TestHome home;
+    home.exec(u"insert into 流水记录 (编号, 商品) values ('0000000001', '机油')"_s);
+    home.exec(u"DROP INDEX 流水记录_商品"_s);
+    home.exec(u"DROP INDEX 会员卡信息_卡类别"_s);
+    home.exec(u"PRAGMA user_version = 1"_s);
+    home.disconnect();
+    QString error;
+    ASSERT_TRUE(Engine::open(u"version one"_s, ProgramHome::databasePath(), &error)) << error.toStdString();
+    {
+        const QSqlDatabase db = QSqlDatabase::database(u"version one"_s, false);
+        EXPECT_EQ(Engine::schemaVersion(db), 2);
+        EXPECT_EQ(Sql::scalar(db, u"select count(*) from sqlite_master where type = 'index' and name in "
+                                  u"('流水记录_商品', '会员卡信息_卡类别')"_s)
+                      .toInt(),
+                  2);
+        EXPECT_EQ(Sql::scalar(db, u"select 商品 from 流水记录"_s).toString(), u"机油"_s);
+    }
+    Engine::close(u"version one"_s);
 }
 
 TEST(EngineTest, UpgradeThatCannotBeMadeLeavesTheFileAsItWas)

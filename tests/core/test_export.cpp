@@ -1,5 +1,6 @@
 #include "data/sharedquery.h"
 #include "sheets/recordexport.h"
+#include "sheets/sheetreader.h"
 #include "sheets/xlsbook.h"
 #include "support/testhome.h"
 
@@ -956,6 +957,38 @@ TEST(RecordExport, ALargeXlsSpansSheetsAndDifatSectors)
     EXPECT_EQ(row(0), titles);
     EXPECT_EQ(row(1), (QStringList{u"65536"_s, u"00065536"_s, u"金卡"_s, u"133.75"_s}));
     EXPECT_EQ(row(54465), (QStringList{u"120000"_s, u"00120000"_s, u"普通卡"_s, u"249.75"_s}));
+}
+
+// 60,000 rows: several megabytes of sheet XML, compressed piece by piece while the rows are
+// still written, which must read back as one whole worksheet.
+TEST(RecordExport, ALargeXlsxReadsBackWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"large.xlsx"_s);
+    constexpr qint64 count = 60000;
+    CountedRows rows(count);
+    QString error;
+    ASSERT_TRUE(RecordExport::writeFile(Kind::Xlsx, path, countedColumns(), rows, {}, &error)) << error.toStdString();
+
+    SheetReader::Sheet sheet;
+    ASSERT_TRUE(SheetReader::read(path, u"sheet1"_s, &sheet, &error)) << error.toStdString();
+    ASSERT_EQ(sheet.rows.size(), count + 1);
+    const auto row = [&](qsizetype r) {
+        QStringList cells;
+        for (const SheetCell& c : sheet.rows.at(r).cells)
+            cells << (c.type == SheetCell::Type::Number ? QString::number(c.number) : c.text);
+        return cells;
+    };
+    EXPECT_EQ(row(0), (QStringList{u"序号"_s, u"会员卡号"_s, u"卡类别"_s, u"积分"_s}));
+    EXPECT_EQ(row(1), (QStringList{u"1"_s, u"00000001"_s, u"金卡"_s, u"0"_s}));
+    EXPECT_EQ(row(54321), (QStringList{u"54321"_s, u"00054321"_s, u"普通卡"_s, u"80"_s}));
+    EXPECT_EQ(row(count), (QStringList{u"60000"_s, u"00060000"_s, u"普通卡"_s, u"249.75"_s}));
+    if (!unzipProgram().isEmpty()) {
+        QProcess test;
+        test.start(unzipProgram(), {u"-tq"_s, path});
+        ASSERT_TRUE(test.waitForFinished(300000));
+        EXPECT_EQ(test.exitCode(), 0) << test.readAllStandardOutput().toStdString();
+    }
 }
 
 TEST(RecordExport, AFailingDeviceGivesTheReason)

@@ -100,7 +100,7 @@ TEST_F(GiftsTest, StockInChecksThenBooksTheMovement)
     EXPECT_EQ(in.notice.text, u"礼品入库成功！"_s);
     EXPECT_TRUE(GiftStock::stockIn(home.db(), {day, u"O'Neil 茶杯"_s, u"个"_s, u"-2"_s, {}}).ok)
         << "a negative stock-in lowers the stock";
-    QSqlQuery row = Sql::run(home.db(), u"select 礼品名称, 单位, 数量, 备注, 日期 from 礼品 order by 数量 desc"_s);
+    Sql::Rows row = Sql::run(home.db(), u"select 礼品名称, 单位, 数量, 备注, 日期 from 礼品 order by 数量 desc"_s);
     ASSERT_TRUE(row.next());
     EXPECT_EQ(row.value(0).toString(), u"O'Neil 茶杯"_s);
     EXPECT_EQ(row.value(1).toString(), u"个"_s);
@@ -164,7 +164,7 @@ protected:
     QStringList column(const QString& name)
     {
         QStringList rows;
-        QSqlQuery q = Sql::run(home.db(), u"select 单据号, 礼品名称, %1 from 礼品使用记录 order by 单据号, 礼品名称"_s.arg(name));
+        Sql::Rows q = Sql::run(home.db(), u"select 单据号, 礼品名称, %1 from 礼品使用记录 order by 单据号, 礼品名称"_s.arg(name));
         while (q.next())
             rows << u"%1/%2/%3"_s.arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
         return rows;

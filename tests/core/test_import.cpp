@@ -112,7 +112,7 @@ protected:
     }
     QVariantMap stored(const QString& card)
     {
-        QSqlQuery q = Sql::run(home.db(), u"select * from 会员卡信息 where 会员卡号=?"_s, {card});
+        Sql::Rows q = Sql::run(home.db(), u"select * from 会员卡信息 where 会员卡号=?"_s, {card});
         QVariantMap values;
         if (q.next()) {
             const QSqlRecord r = q.record();

@@ -52,7 +52,7 @@ TEST_F(LossTest, VerbalReportThenReportAgainIsRefused)
     EXPECT_EQ(first.outcome.notice.caption, u"提示！"_s);
     EXPECT_TRUE(first.disableConfirm);
     EXPECT_EQ(count(u"select 口头挂失标志 from 会员卡信息 where 会员卡号='A'"_s), 1);
-    QSqlQuery row = Sql::run(home.db(), u"select 会员卡号, 会员姓名, 口头挂失日期, 口头挂失时间, 挂失经手人, 取消挂失日期 from 口头挂失记录"_s);
+    Sql::Rows row = Sql::run(home.db(), u"select 会员卡号, 会员姓名, 口头挂失日期, 口头挂失时间, 挂失经手人, 取消挂失日期 from 口头挂失记录"_s);
     ASSERT_TRUE(row.next());
     EXPECT_EQ(row.value(2).toString(), u"2026-12-31"_s);
     EXPECT_EQ(row.value(3).toString(), u"23:59:58"_s);
@@ -137,7 +137,7 @@ TEST_F(LossTest, ReplacementMovesMemberBalanceAndHistoryInOneTransaction)
     EXPECT_EQ(count(u"select 口头挂失标志 from 会员卡信息 where 会员卡号='B'"_s), 0);
     EXPECT_EQ(count(u"select count(*) from 流水记录 where 会员卡号='B'"_s), 2);
     EXPECT_EQ(count(u"select count(*) from 流水记录 where 会员卡号='X'"_s), 1);
-    QSqlQuery rec = Sql::run(home.db(), u"select 旧卡号, 新卡号, 会员姓名, 原有积分, 日期, 时间, 经手人 from 挂失记录"_s);
+    Sql::Rows rec = Sql::run(home.db(), u"select 旧卡号, 新卡号, 会员姓名, 原有积分, 日期, 时间, 经手人 from 挂失记录"_s);
     ASSERT_TRUE(rec.next());
     EXPECT_EQ(rec.value(1).toString(), u"B"_s);
     EXPECT_EQ(rec.value(3).toDouble(), 88.5);

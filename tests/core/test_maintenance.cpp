@@ -39,7 +39,7 @@ private:
 QStringList column(const QSqlDatabase& db, const QString& statement)
 {
     QStringList values;
-    QSqlQuery q = Sql::run(db, statement);
+    Sql::Rows q = Sql::run(db, statement);
     while (q.next())
         values << q.value(0).toString();
     return values;

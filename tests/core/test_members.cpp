@@ -42,7 +42,7 @@ MemberDraft draft(const QString& card, const QString& category = u"金卡"_s)
 
 QStringList column(TestHome& home, const QString& statement, const QVariantList& values = {})
 {
-    QSqlQuery q = Sql::run(home.db(), statement, values);
+    Sql::Rows q = Sql::run(home.db(), statement, values);
     QStringList list;
     while (q.next())
         list << q.value(0).toString();
@@ -78,7 +78,7 @@ TEST(Categories, RefusalsInOrderAndTheStoredRow)
     EXPECT_TRUE(ok.ok);
     EXPECT_EQ(ok.notice.text, u"新增卡类别成功！"_s);
     EXPECT_EQ(Categories::names(home.db()), (QStringList{u"金卡"_s, u"  "_s})) << "a name of blanks is stored as typed";
-    QSqlQuery q = Sql::run(home.db(), u"select 积分比例, 允许兑换礼品, 允许返现金 from 卡类别 where 卡类别='金卡'"_s);
+    Sql::Rows q = Sql::run(home.db(), u"select 积分比例, 允许兑换礼品, 允许返现金 from 卡类别 where 卡类别='金卡'"_s);
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 10);
     EXPECT_EQ(q.value(1).toInt(), 1);
@@ -204,7 +204,7 @@ TEST_F(MemberStore, RegistrationStoresTheRowAsTyped)
     d = draft(u"2001"_s);
     d.insured = false;
     ASSERT_TRUE(Registration::save(home.db(), d).ok);
-    QSqlQuery q = Sql::run(home.db(), u"select 投保标志, 投保日期, 保险到期日期 from 会员卡信息 where 会员卡号='2001'"_s);
+    Sql::Rows q = Sql::run(home.db(), u"select 投保标志, 投保日期, 保险到期日期 from 会员卡信息 where 会员卡号='2001'"_s);
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 0);
     EXPECT_TRUE(q.value(1).isNull());
@@ -216,7 +216,7 @@ TEST_F(MemberStore, RegistrationStoresTheRowAsTyped)
 TEST_F(MemberStore, EachValueLandsInItsOwnColumn)
 {
     const auto row = [&](const QString& card) {
-        QSqlQuery q = Sql::run(home.db(), u"select * from 会员卡信息 where 会员卡号=?"_s, {card});
+        Sql::Rows q = Sql::run(home.db(), u"select * from 会员卡信息 where 会员卡号=?"_s, {card});
         EXPECT_TRUE(q.next());
         QMap<QString, QString> values;
         const QSqlRecord r = q.record();

@@ -23,7 +23,7 @@ namespace {
 QStringList rightsRows(TestHome& home)
 {
     QStringList rows;
-    QSqlQuery q = Sql::run(home.db(), u"select xuhao, bianhao, quanxianming from 权限清单 order by xuhao, bianhao"_s);
+    Sql::Rows q = Sql::run(home.db(), u"select xuhao, bianhao, quanxianming from 权限清单 order by xuhao, bianhao"_s);
     while (q.next())
         rows << u"%1 %2 %3"_s.arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
     return rows;

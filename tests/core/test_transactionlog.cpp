@@ -26,7 +26,7 @@ protected:
     }
     QStringList numbers()
     {
-        QSqlQuery q = Sql::run(home.db(), u"select 编号 from 流水记录 order by 编号"_s);
+        Sql::Rows q = Sql::run(home.db(), u"select 编号 from 流水记录 order by 编号"_s);
         QStringList list;
         while (q.next())
             list << q.value(0).toString();
@@ -269,6 +269,19 @@ TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
     }
     EXPECT_EQ(home.scalar(u"select count(*) from 流水记录 where 兑换礼品 = ''"_s).toInt(), 1)
         << "a filter on an empty gift text finds the cash redemption";
+}
+
+// The goods box offers every goods text ever logged, each once and in order; rows without goods
+// (redemptions) add nothing.
+TEST_F(TransactionLog, GoodsListHoldsEveryGoodsTextOnceInOrder)
+{
+    home.exec(u"insert into 流水记录 (编号, 会员卡号, 商品) values ('0000000001', '1000', '轮胎'), "
+              u"('0000000002', '1000', '机油'), ('0000000003', '1000', '轮胎'), ('0000000004', '1000', ''), "
+              u"('0000000005', '1000', null), ('0000000006', '1000', 'oil'), ('0000000007', '1000', 'Oil'), "
+              u"('0000000008', '1000', '机油')"_s);
+    EXPECT_EQ(PointsOps::goodsList(home.db()), (QStringList{u"Oil"_s, u"oil"_s, u"机油"_s, u"轮胎"_s}));
+    home.exec(u"delete from 流水记录"_s);
+    EXPECT_EQ(PointsOps::goodsList(home.db()), QStringList());
 }
 
 TEST(RoundTwoDecimals, ByTheDigitsOfTheFraction)

@@ -2,6 +2,7 @@
 #include "gifts/tkucunchaxun.h"
 #include "gifts/tlipinjilu.h"
 #include "gifts/truku.h"
+#include "support/footers.h"
 #include "support/scripteddialogs.h"
 #include "support/screentest.h"
 #include "support/snapshot.h"
@@ -169,6 +170,7 @@ TEST_F(GiftScreens, StockListQueryDeleteAndExport)
         ASSERT_EQ(rows(grid), 3);
         EXPECT_EQ(grid->displayText(0, u"数量"_s), u"7"_s);
         EXPECT_EQ(grid->displayText(2, u"数量"_s), u"0"_s) << "a gift handed out completely stays listed";
+        ASSERT_TRUE(footersShown(grid));
         EXPECT_EQ(grid->footerText(u"单位"_s), u"合计数量"_s);
         EXPECT_EQ(grid->footerText(u"数量"_s), u"9.5"_s);
         snapshot(&d, u"gift-stock"_s);
@@ -182,6 +184,7 @@ TEST_F(GiftScreens, StockListQueryDeleteAndExport)
         typeText(d.unitField(), u"盒"_s);
         QTest::keyClick(d.unitField(), Qt::Key_Return); // Enter runs 查询
         ASSERT_EQ(rows(grid), 1);
+        ASSERT_TRUE(footersShown(grid));
         EXPECT_EQ(grid->footerText(u"数量"_s), u"2.5"_s);
 
         // Delete the gift on show; the filtered list is refreshed as filtered.

@@ -12,6 +12,7 @@
 #include "members/txinhuiyuan.h"
 #include "members/txiugaihuiyuan.h"
 #include "operators/permissions.h"
+#include "support/footers.h"
 #include "support/screentest.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
@@ -141,6 +142,7 @@ TEST_F(MemberScreens, RegistrationThroughTheScreen)
     EXPECT_TRUE(form->cardField()->hasFocus());
     EXPECT_EQ(form->categoryBox()->currentText(), u"金卡"_s);
     EXPECT_EQ(form->insuranceExpiry()->date(), QDate(2027, 12, 31));
+    ASSERT_TRUE(footersShown(screen->grid()));
     EXPECT_EQ(screen->grid()->footerText(u"会员卡号"_s), u"合计数量"_s);
     EXPECT_EQ(screen->grid()->footerText(u"卡类别"_s), u"1"_s);
 
@@ -181,6 +183,7 @@ TEST_F(MemberScreens, RegistrationThroughTheScreen)
     EXPECT_EQ(home.scalar(u"select 卡类别 from 会员卡信息 where 会员卡号='2000'"_s).toString(), u"银卡"_s);
     EXPECT_TRUE(form->cardField()->text().isEmpty() && form->cardField()->hasFocus());
     EXPECT_EQ(form->categoryBox()->currentText(), u"金卡"_s);
+    ASSERT_TRUE(footersShown(screen->grid()));
     EXPECT_EQ(screen->grid()->footerText(u"卡类别"_s), u"2"_s);
 
     // A category that is no category name is refused and nothing is written.
@@ -324,6 +327,7 @@ TEST_F(MemberScreens, MemberListConditionsAndRefusals)
     auto* screen = open<Tquanbuhuiyuan>(u"全部会员信息"_s);
     ASSERT_TRUE(screen);
     EXPECT_EQ(screen->grid()->source()->rowCount(), 3) << "opening lists every member";
+    ASSERT_TRUE(footersShown(screen->grid()));
     EXPECT_EQ(screen->grid()->footerText(u"卡类别"_s), u"3"_s);
     EXPECT_EQ(screen->fromDate()->date(), QDate(2026, 12, 31));
 

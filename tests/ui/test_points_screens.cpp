@@ -12,6 +12,7 @@
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
+#include "support/footers.h"
 #include "support/screentest.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
@@ -93,7 +94,7 @@ TEST_F(PointsScreens, TheRoadOfOnePurchase)
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_TRUE(messages.last().text.startsWith(u"增加积分成功！"_s));
     EXPECT_EQ(balance(u"1000"_s), 112.35);
-    QSqlQuery row = Sql::run(home.db(), u"select 编号, 商品, 增减积分, 增减原因, 日期, 时间, 经手人 from 流水记录"_s);
+    Sql::Rows row = Sql::run(home.db(), u"select 编号, 商品, 增减积分, 增减原因, 日期, 时间, 经手人 from 流水记录"_s);
     ASSERT_TRUE(row.next());
     EXPECT_EQ(row.value(0).toString(), u"0000000001"_s);
     EXPECT_EQ(row.value(1).toString(), u"机油"_s);
@@ -387,6 +388,7 @@ TEST_F(PointsScreens, HistoryCorrectionRestoresBalancesAndStock)
               u"('0000000003', '1000', '帽子', '顶', 2), ('0000000003', '1000', '雨伞', '把', 1)"_s);
     auto* screen = open<Txiangxijilu>(u"会员积分增减历史记录"_s);
     ASSERT_TRUE(screen);
+    ASSERT_TRUE(footersShown(screen->grid()));
     EXPECT_EQ(screen->grid()->footerText(u"会员姓名"_s), u"3"_s);
     EXPECT_EQ(screen->grid()->footerText(u"增减积分"_s), u"-100"_s);
 
@@ -416,6 +418,7 @@ TEST_F(PointsScreens, HistoryCorrectionRestoresBalancesAndStock)
     EXPECT_EQ(balance(u"1000"_s), 200);
     EXPECT_EQ(home.scalar(u"select count(*) from 礼品使用记录"_s).toInt(), 0);
     EXPECT_EQ(home.scalar(u"select sum(数量) from 礼品 where 礼品名称='帽子' and 日期='2026-12-31'"_s).toDouble(), 2);
+    ASSERT_TRUE(footersShown(screen->grid()));
     EXPECT_EQ(screen->grid()->footerText(u"会员姓名"_s), u"0"_s);
     snapshot(main.mdiArea()->activeSubWindow(), u"history"_s);
 

@@ -1,4 +1,6 @@
 #include "controls/recordgrid.h"
+#include "support/footers.h"
+#include "support/footers.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -191,6 +193,30 @@ TEST_F(RecordGridTest, ColumnsFollowFieldNamesWithCentredTitlesAndFormattedCells
     EXPECT_EQ(grid.currentValue(u"会员卡号"_s).toString(), u"A001"_s);
 }
 
+// The totals are summed in the background: the rows show first, and a total that arrives for a
+// statement the list no longer shows is never shown.
+TEST_F(RecordGridTest, AFooterNeverShowsTheTotalsOfAnEarlierStatement)
+{
+    addMembers(2000);
+    bind();
+    QSignalSpy answers(&query, &SharedQuery::aggregated);
+    open(u"select * from 会员卡信息"_s);
+    ASSERT_TRUE(footersShown(&grid));
+    EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"2000"_s);
+
+    open(u"select * from 会员卡信息 where 口头挂失标志 = 1"_s);
+    EXPECT_TRUE(grid.footersPending());
+    EXPECT_EQ(grid.footerText(u"会员姓名"_s), u""_s) << "the earlier count is gone with its rows";
+    EXPECT_EQ(grid.footerText(u"积分"_s), u""_s);
+    EXPECT_EQ(grid.footerText(u"会员卡号"_s), u"合计"_s) << "a text stays";
+    // Its answer is ready, but the list moves on before it is delivered.
+    query.waitForBackground();
+    open(u"select * from 会员卡信息 where 卡类别 = '金卡'"_s);
+    ASSERT_TRUE(footersShown(&grid));
+    EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"666"_s);
+    EXPECT_EQ(answers.size(), 2) << "no answer for the statement left behind";
+}
+
 TEST_F(RecordGridTest, FooterCountsAndSumsEveryRowWhileRowsAreFetchedLazily)
 {
     addMembers(2000);
@@ -199,6 +225,7 @@ TEST_F(RecordGridTest, FooterCountsAndSumsEveryRowWhileRowsAreFetchedLazily)
 
     const int first = fetched();
     EXPECT_LT(first, 2000);
+    ASSERT_TRUE(footersShown(&grid));
     EXPECT_EQ(grid.footerText(u"会员卡号"_s), u"合计"_s);
     EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"2000"_s);
     EXPECT_EQ(grid.footerText(u"积分"_s), u"200100"_s);
@@ -206,16 +233,19 @@ TEST_F(RecordGridTest, FooterCountsAndSumsEveryRowWhileRowsAreFetchedLazily)
     EXPECT_EQ(grid.footerText(u"地址"_s), u""_s);
 
     open(u"select * from 会员卡信息 where 口头挂失标志 = 1"_s);
+    ASSERT_TRUE(footersShown(&grid));
     EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"1000"_s);
     EXPECT_EQ(grid.footerText(u"积分"_s), u"100000"_s);
 
     home.exec(u"insert into 会员卡信息 (会员卡号, 积分, 口头挂失标志) values ('X1', 5.5, 1)"_s);
     grid.refreshFooters();
+    ASSERT_TRUE(footersShown(&grid));
     EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"1001"_s);
     EXPECT_EQ(grid.footerText(u"积分"_s), u"100005.5"_s);
 
     // A sum over a column the statement lacks leaves that cell empty, not the whole footer.
     open(u"select 会员卡号, 会员姓名 from 会员卡信息"_s);
+    ASSERT_TRUE(footersShown(&grid));
     EXPECT_EQ(grid.footerText(u"会员姓名"_s), u"2001"_s);
     EXPECT_EQ(grid.footerText(u"积分"_s), u""_s);
 
