@@ -325,7 +325,14 @@ Sql::Rows SharedQuery::runForward() const
 {
     if (!m_statementError.isEmpty())
         throw Failure(m_statementError);
-    return Sql::run(QSqlDatabase::database(m_connectionName, false), orderedStatement(), m_values);
+    // The walk needs the row key for its order only, not as a value of every row.
+    QStringList columns;
+    for (const QString& name : columnNames())
+        columns << Sql::quotedName(name);
+    const QString statement = columns.isEmpty() ? orderedStatement()
+                                                : u"select %1 from (%2) order by %3"_s.arg(columns.join(u", "_s), m_keyed,
+                                                                                           orderClause(0));
+    return Sql::run(QSqlDatabase::database(m_connectionName, false), statement, m_values);
 }
 
 QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVariantList& whereValues,

@@ -6,14 +6,38 @@
 
 namespace Values {
 
+namespace {
+// Digits written straight in: every save stamps its rows, and a format text parsed each time
+// costs more than the rest of the stamp.
+void putDigits(char16_t* at, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        at[i] = char16_t(u'0' + value % 10);
+}
+} // namespace
+
 QString dateText(const QDate& date)
 {
-    return date.toString(QString::fromLatin1(DateFormat));
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1 || year > 9999)
+        return date.toString(QString::fromLatin1(DateFormat));
+    char16_t text[10] = {0, 0, 0, 0, u'-', 0, 0, u'-', 0, 0};
+    putDigits(text, year, 4);
+    putDigits(text + 5, month, 2);
+    putDigits(text + 8, day, 2);
+    return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
 QString timeText(const QTime& time)
 {
-    return time.toString(QString::fromLatin1(TimeFormat));
+    if (!time.isValid())
+        return time.toString(QString::fromLatin1(TimeFormat));
+    char16_t text[8] = {0, 0, u':', 0, 0, u':', 0, 0};
+    putDigits(text, time.hour(), 2);
+    putDigits(text + 3, time.minute(), 2);
+    putDigits(text + 6, time.second(), 2);
+    return QString(reinterpret_cast<const QChar*>(text), 8);
 }
 
 QString todayText()
@@ -24,6 +48,12 @@ QString todayText()
 QString nowTimeText()
 {
     return timeText(Clock::currentDateTime().time());
+}
+
+Stamp now()
+{
+    const QDateTime at = Clock::currentDateTime();
+    return {dateText(at.date()), timeText(at.time())};
 }
 
 } // namespace Values

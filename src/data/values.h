@@ -15,6 +15,14 @@ QString dateText(const QDate& date);
 QString timeText(const QTime& time);
 QString todayText();
 QString nowTimeText();
+// The date and the time of one moment, for a row that records both (two separate readings of
+// the clock could fall on either side of midnight).
+struct Stamp
+{
+    QString date;
+    QString time;
+};
+Stamp now();
 } // namespace Values
 
 namespace Values {

@@ -46,9 +46,9 @@ Outcome replace(const QSqlDatabase& db, const Request& r)
             if (renamed.numRowsAffected() != 1)
                 throw Refusal(Notice::error(caption, u"此卡号不存在！"_s, OldCardField));
             Sql::run(db, u"update 流水记录 set 会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
+            const Values::Stamp at = Values::now();
             Sql::run(db, u"insert into 挂失记录(旧卡号,新卡号,会员姓名,原有积分,日期,时间,经手人) values (?,?,?,?,?,?,?)"_s,
-                     {r.oldCardNo, r.newCardNo, r.name, points, Values::todayText(), Values::nowTimeText(),
-                      r.operatorId});
+                     {r.oldCardNo, r.newCardNo, r.name, points, at.date, at.time, r.operatorId});
             VerbalLoss::closeOpenReports(db, r.oldCardNo, r.operatorId);
         },
         &refusal);

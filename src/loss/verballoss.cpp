@@ -9,10 +9,11 @@ namespace VerbalLoss {
 
 void closeOpenReports(const QSqlDatabase& db, const QString& cardNo, const QString& operatorId)
 {
+    const Values::Stamp at = Values::now();
     Sql::run(db,
              u"update 口头挂失记录 set 取消挂失日期=?,取消挂失时间=?,取消挂失经手人=? where (会员卡号=? and 取消挂失日期 is "
              u"null and 取消挂失时间 is null and 取消挂失经手人 is null)"_s,
-             {Values::todayText(), Values::nowTimeText(), operatorId, cardNo});
+             {at.date, at.time, operatorId, cardNo});
 }
 
 Result confirm(const QSqlDatabase& db, const Request& r)
@@ -44,9 +45,10 @@ Result confirm(const QSqlDatabase& db, const Request& r)
                 if (frozen || hasOpenReport(db, r.loadedCard))
                     throw Refusal(alreadyFrozen);
                 Sql::run(db, u"update 会员卡信息 set 口头挂失标志=1 where 会员卡号=?"_s, {r.loadedCard});
+                const Values::Stamp at = Values::now();
                 Sql::run(db,
                          u"insert into 口头挂失记录(会员卡号,会员姓名,口头挂失日期,口头挂失时间,挂失经手人) values (?,?,?,?,?)"_s,
-                         {r.loadedCard, r.name, Values::todayText(), Values::nowTimeText(), r.operatorId});
+                         {r.loadedCard, r.name, at.date, at.time, r.operatorId});
             } else {
                 if (!frozen)
                     throw Refusal(notFrozen);

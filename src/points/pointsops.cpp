@@ -37,10 +37,17 @@ void admitStoredCard(const QSqlDatabase& db, const QString& cardNo)
         throw Refusal(Notice::error(u"提示！"_s, u"此卡已经口头挂失，不能使用！"_s));
 }
 
-// The balance update must change the one row of the card.
-void expectOneRow(const Sql::Rows& update, const Notice& otherwise)
+// The balance update of a save, which must change the one row of the card. It asks for a card
+// that is not frozen as well, so a save that goes through runs one statement; only when no row
+// changed does the card tell why (gone or frozen: admitStoredCard), and an unfrozen card whose
+// flag this program did not write as 0 is updated without that condition.
+void updateBalance(const QSqlDatabase& db, const QString& update, const QVariantList& values, const QString& cardNo,
+                   const Notice& otherwise)
 {
-    if (update.numRowsAffected() != 1)
+    if (Sql::run(db, update + u" and 口头挂失标志=0"_s, values).numRowsAffected() == 1)
+        return;
+    admitStoredCard(db, cardNo);
+    if (Sql::run(db, update, values).numRowsAffected() != 1)
         throw Refusal(otherwise);
 }
 
@@ -63,15 +70,15 @@ Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraf
         db,
         [&](const QString& number) {
             const double points = RoundTwoDecimals(parseNumber(orZero(d.points)));
-            admitStoredCard(db, d.loadedCard);
-            expectOneRow(Sql::run(db, u"update 会员卡信息 set 积分=round(积分+?, 2) where 会员卡号=?"_s,
-                                  {add ? points : -points, d.loadedCard}),
-                         Notice::error(u"提示！"_s, u"此卡号不存在！"_s));
+            updateBalance(db, u"update 会员卡信息 set 积分=round(积分+?, 2) where 会员卡号=?"_s,
+                          {add ? points : -points, d.loadedCard}, d.loadedCard,
+                          Notice::error(u"提示！"_s, u"此卡号不存在！"_s));
+            const Values::Stamp at = Values::now();
             Sql::run(db,
                      u"insert into 流水记录(编号,会员卡号,会员姓名,商品,增减积分,增减原因,日期,时间,经手人) "
                      u"values (?,?,?,?,?,?,?,?,?)"_s,
                      {number, d.loadedCard, d.name, d.goods, add ? points : -points,
-                      add ? u"购物消费"_s : u"退货减积分"_s, Values::todayText(), Values::nowTimeText(), operatorId});
+                      add ? u"购物消费"_s : u"退货减积分"_s, at.date, at.time, operatorId});
             saved.number = number;
             saved.points = Values::pointsText(points);
         },
@@ -86,16 +93,22 @@ Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraf
     return saved;
 }
 
-QStringList goodsList(const QSqlDatabase& db)
+const QString& goodsStatement()
 {
     // From each goods text to the next one up the index on 商品: one seek per kind of goods,
     // however many rows the log holds (a plain distinct reads every row of the log).
-    Sql::Rows q = Sql::run(db, u"with recursive goods(name) as ("
-                               u"select min(商品) from 流水记录 where 商品 > '' "
-                               u"union all "
-                               u"select (select min(商品) from 流水记录 where 商品 > goods.name) from goods "
-                               u"where goods.name is not null) "
-                               u"select name from goods where name is not null"_s);
+    static const QString statement = u"with recursive goods(name) as ("
+                                     u"select min(商品) from 流水记录 where 商品 > '' "
+                                     u"union all "
+                                     u"select (select min(商品) from 流水记录 where 商品 > goods.name) from goods "
+                                     u"where goods.name is not null) "
+                                     u"select name from goods where name is not null"_s;
+    return statement;
+}
+
+QStringList goodsList(const QSqlDatabase& db)
+{
+    Sql::Rows q = Sql::run(db, goodsStatement());
     QStringList list;
     while (q.next())
         list << q.value(0).toString();
@@ -154,17 +167,16 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
         db,
         [&](const QString& number) {
             const double cash = RoundTwoDecimals(parseNumber(orZero(d.cash)));
-            admitStoredCard(db, d.loadedCard);
+            const Values::Stamp at = Values::now();
             // The stored balance decides, not the one the screen showed: another counter may
             // have redeemed from the same card meanwhile.
-            expectOneRow(Sql::run(db, u"update 会员卡信息 set 积分=round(积分-?, 2) where 会员卡号=? and 积分>=?"_s,
-                                  {points, d.loadedCard, points}),
-                         overdrawn);
+            updateBalance(db, u"update 会员卡信息 set 积分=round(积分-?, 2) where 会员卡号=? and 积分>=?"_s,
+                          {points, d.loadedCard, points}, d.loadedCard, overdrawn);
             Sql::run(db,
                      u"insert into 流水记录(编号,会员卡号,会员姓名,兑换礼品,返现金,增减积分,增减原因,日期,时间,经手人) "
                      u"values (?,?,?,?,?,?,?,?,?,?)"_s,
-                     {number, d.loadedCard, d.name, r.giftText, cash, -points, u"兑换积分"_s, Values::todayText(),
-                      Values::nowTimeText(), operatorId});
+                     {number, d.loadedCard, d.name, r.giftText, cash, -points, u"兑换积分"_s, at.date, at.time,
+                      operatorId});
             for (const GiftRow& g : d.gifts) {
                 if (g.name.isEmpty())
                     continue;
@@ -173,7 +185,7 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
                 Sql::run(db,
                          u"insert into 礼品使用记录(单据号,会员卡号,会员姓名,礼品名称,单位,数量,日期,经手人) "
                          u"values (?,?,?,?,?,?,?,?)"_s,
-                         {number, d.loadedCard, d.name, g.name, g.unit, quantity, Values::todayText(), operatorId});
+                         {number, d.loadedCard, d.name, g.name, g.unit, quantity, at.date, operatorId});
             }
             r.number = number;
             r.points = Values::pointsText(points);

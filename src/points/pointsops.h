@@ -45,6 +45,8 @@ Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraf
 
 // Every goods text ever logged, once each and in order, for the goods box.
 QStringList goodsList(const QSqlDatabase& db);
+// The statement goodsList runs.
+const QString& goodsStatement();
 
 enum class RedeemMode { Gifts = 0, Cash = 1 };
 

@@ -271,6 +271,33 @@ TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
         << "a filter on an empty gift text finds the cash redemption";
 }
 
+// Older files hold the verbal-loss flag as text ("False", "True"): the save reads it as the
+// lookup does, whatever the fast path of the balance update expects.
+TEST_F(TransactionLog, FlagsWrittenByOlderProgramsDecideAsTheyRead)
+{
+    home.exec(u"insert into 会员卡信息 (会员卡号, 口头挂失标志, 积分) values ('F1', 'False', 50), ('T1', 'True', 50)"_s);
+    const auto save = [&](const QString& card) {
+        PointsOps::PurchaseDraft d;
+        d.cardNo = d.loadedCard = card;
+        d.points = u"10"_s;
+        return PointsOps::savePurchase(home.db(), PointsOps::PurchaseKind::Add, d, u"0001"_s).outcome;
+    };
+    EXPECT_TRUE(save(u"F1"_s).ok);
+    EXPECT_EQ(home.scalar(u"select 积分 from 会员卡信息 where 会员卡号='F1'"_s).toDouble(), 60);
+    const Outcome frozen = save(u"T1"_s);
+    EXPECT_FALSE(frozen.ok);
+    EXPECT_EQ(frozen.notice.text, u"此卡已经口头挂失，不能使用！"_s);
+    EXPECT_EQ(home.scalar(u"select 积分 from 会员卡信息 where 会员卡号='T1'"_s).toDouble(), 50);
+    PointsOps::RedemptionDraft r;
+    r.giftsEnabled = false;
+    r.cardNo = r.loadedCard = u"F1"_s;
+    r.points = u"60"_s;
+    r.currentPoints = u"60"_s;
+    EXPECT_TRUE(PointsOps::redeem(home.db(), r, u"0001"_s).outcome.ok);
+    EXPECT_EQ(home.scalar(u"select 积分 from 会员卡信息 where 会员卡号='F1'"_s).toDouble(), 0);
+    EXPECT_EQ(home.scalar(u"select count(*) from 流水记录"_s).toInt(), 2);
+}
+
 // The goods box offers every goods text ever logged, each once and in order; rows without goods
 // (redemptions) add nothing.
 TEST_F(TransactionLog, GoodsListHoldsEveryGoodsTextOnceInOrder)
