@@ -2,6 +2,7 @@
 
 #include "data/sharedquery.h"
 #include "sheets/xlsbook.h"
+#include "sheets/pipeline.h"
 #include "sheets/utf8out.h"
 #include "sheets/xlsxbook.h"
 
@@ -14,10 +15,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -162,84 +159,10 @@ private:
     QByteArray m_buffer;
 };
 
-// Hands rows from the thread that reads them to a thread that writes them: reading a row
-// through the engine's driver costs about as much as formatting and writing it, and the two
-// run side by side this way. A few batches may wait, so memory stays bounded.
-class RowPipe
-{
-public:
-    explicit RowPipe(const std::function<bool(const QVariantList&)>& take)
-        : m_take(take), m_thread([this] { run(); })
-    {
-    }
-    ~RowPipe() { close(); }
-
-    // False once the writing side has failed (its reason is where take put it).
-    bool push(QList<QVariantList>&& batch)
-    {
-        std::unique_lock lock(m_mutex);
-        m_room.wait(lock, [&] { return m_batches.size() < MaxWaiting || m_failed; });
-        if (m_failed)
-            return false;
-        m_batches.push_back(std::move(batch));
-        m_ready.notify_one();
-        return true;
-    }
-    // Every row handed over written; false when writing failed.
-    bool close()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_closing = true;
-        }
-        m_ready.notify_one();
-        if (m_thread.joinable())
-            m_thread.join();
-        return !m_failed;
-    }
-
-private:
-    static constexpr std::size_t MaxWaiting = 8;
-
-    void run()
-    {
-        for (;;) {
-            QList<QVariantList> batch;
-            {
-                std::unique_lock lock(m_mutex);
-                m_ready.wait(lock, [&] { return !m_batches.empty() || m_closing; });
-                if (m_batches.empty())
-                    return;
-                batch = std::move(m_batches.front());
-                m_batches.pop_front();
-                m_room.notify_one();
-            }
-            for (const QVariantList& row : std::as_const(batch)) {
-                if (!m_take(row)) {
-                    std::lock_guard lock(m_mutex);
-                    m_failed = true;
-                    m_batches.clear();
-                    m_room.notify_all();
-                    return;
-                }
-            }
-        }
-    }
-
-    const std::function<bool(const QVariantList&)>& m_take;
-    std::mutex m_mutex;
-    std::condition_variable m_ready;
-    std::condition_variable m_room;
-    std::deque<QList<QVariantList>> m_batches;
-    bool m_closing = false;
-    bool m_failed = false;
-    std::thread m_thread; // last: it starts once everything above is made
-};
-
 constexpr qsizetype BatchRows = 256;
 
 // How a kind's rows are written: where the reading thread does it, or on a writing thread of
-// their own (a RowPipe). That pays for kinds whose rows cost as much to write as to read (RTF,
+// their own (a Pipeline). That pays for kinds whose rows cost as much to write as to read (RTF,
 // XLS); for the light ones handing each row across costs more than it saves.
 enum class Writing { Inline, Alongside };
 
@@ -283,7 +206,17 @@ bool eachRow(RowSource& rows, const QList<Column>& columns, const Progress& prog
     bool cancelled = false;
     bool written = true;
     {
-        RowPipe pipe(take);
+        // Reading a row through the engine's driver costs about as much as writing it in these
+        // kinds, and the two run side by side this way.
+        Pipeline<QList<QVariantList>> pipe(
+            [&](QList<QVariantList>& rows) {
+                for (const QVariantList& row : std::as_const(rows)) {
+                    if (!take(row))
+                        return false;
+                }
+                return true;
+            },
+            {}, 8);
         QList<QVariantList> batch;
         batch.reserve(BatchRows);
         while (rows.next()) {
@@ -473,16 +406,9 @@ bool writeDelimited(QIODevice& device, const QList<Column>& columns, RowSource& 
 void htmlText(QByteArray& out, QStringView text)
 {
     appendField(out, text, "<br>", "", [](char16_t u, char*& at) {
+        if (Utf8Out::escapeMarkup(u, at))
+            return true;
         switch (u) {
-        case u'&':
-            Utf8Out::put(at, "&amp;");
-            return true;
-        case u'<':
-            Utf8Out::put(at, "&lt;");
-            return true;
-        case u'>':
-            Utf8Out::put(at, "&gt;");
-            return true;
         case u'"':
             Utf8Out::put(at, "&quot;");
             return true;

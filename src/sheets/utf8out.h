@@ -65,4 +65,22 @@ template <qsizetype N> inline void put(char*& at, const char (&ascii)[N])
         *at++ = ascii[i];
 }
 
+// The three characters markup (HTML, XML) cannot hold as they are in element content.
+inline bool escapeMarkup(char16_t u, char*& at)
+{
+    switch (u) {
+    case u'&':
+        put(at, "&amp;");
+        return true;
+    case u'<':
+        put(at, "&lt;");
+        return true;
+    case u'>':
+        put(at, "&gt;");
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace Utf8Out

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "sheets/pipeline.h"
 #include "sheets/utf8out.h"
 
 #include <zip.h>
@@ -10,10 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <cstring>
 #include <ctime>
 
@@ -59,27 +56,14 @@ void appendNumber(QByteArray& out, double value)
 void appendText(QByteArray& out, QStringView text)
 {
     Utf8Out::append(out, text, [](char16_t u, char*& at) {
-        switch (u) {
-        case u'&':
-            Utf8Out::put(at, "&amp;");
+        if (Utf8Out::escapeMarkup(u, at))
             return true;
-        case u'<':
-            Utf8Out::put(at, "&lt;");
-            return true;
-        case u'>':
-            Utf8Out::put(at, "&gt;");
-            return true;
-        case u'\t':
-        case u'\n':
+        if ((u >= 0x20 && u != 0x7F) || u == u'\t' || u == u'\n')
             return false;
-        default:
-            if (u >= 0x20 && u != 0x7F)
-                return false;
-            static const char hex[] = "0123456789ABCDEF";
-            const char escaped[] = {'_', 'x', '0', '0', hex[u >> 4], hex[u & 15], '_', 0};
-            Utf8Out::put(at, escaped);
-            return true;
-        }
+        static const char hex[] = "0123456789ABCDEF";
+        const char escaped[] = {'_', 'x', '0', '0', hex[u >> 4], hex[u & 15], '_', 0};
+        Utf8Out::put(at, escaped);
+        return true;
     });
 }
 
@@ -100,7 +84,9 @@ public:
     {
         if (!m_ok)
             return false;
-        m_crc = crc32(m_crc, reinterpret_cast<const Bytef*>(data), uInt(size));
+        // (zlib takes a null buffer as a request for the initial value.)
+        if (size > 0)
+            m_crc = crc32(m_crc, reinterpret_cast<const Bytef*>(data), uInt(size));
         m_in += size;
         m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
         m_z.avail_in = uInt(size);
@@ -153,97 +139,38 @@ Piece deflated(const QByteArray& data, int flush)
 } // namespace
 
 // The rows' XML compressed on a thread of its own while the next rows are read and written,
-// into the temporary file; a few chunks may wait, so memory stays bounded.
+// into the temporary file, the piece ended on a byte boundary after the last chunk.
 class XlsxBook::RowDeflater
 {
 public:
-    explicit RowDeflater(QFile& file) : m_file(file), m_thread([this] { run(); }) {}
-    ~RowDeflater() { stop(); }
+    explicit RowDeflater(QFile& file)
+        : m_file(file),
+          m_pipeline([this](QByteArray& chunk) { return feed(chunk.constData(), chunk.size(), Z_NO_FLUSH); },
+                     [this] { return feed(nullptr, 0, Z_SYNC_FLUSH); })
+    {
+    }
 
-    bool push(QByteArray chunk, QString* error)
-    {
-        std::unique_lock lock(m_mutex);
-        m_room.wait(lock, [&] { return m_queue.size() < MaxWaiting || !m_failure.isEmpty(); });
-        if (!m_failure.isEmpty()) {
-            setError(error, m_failure);
-            return false;
-        }
-        m_queue.push_back(std::move(chunk));
-        m_ready.notify_one();
-        return true;
-    }
-    // Every chunk compressed and the piece ended on a byte boundary.
-    bool finish(QString* error)
-    {
-        stop();
-        if (!m_failure.isEmpty()) {
-            setError(error, m_failure);
-            return false;
-        }
-        return true;
-    }
+    bool push(QByteArray chunk, QString* error) { return m_pipeline.push(std::move(chunk)) || failed(error); }
+    // Every chunk compressed and the piece ended.
+    bool finish(QString* error) { return m_pipeline.close() || failed(error); }
     quint32 crc() const { return m_deflate.crc(); }
     qint64 size() const { return m_deflate.in(); }
     qint64 compressed() const { return m_deflate.out(); }
 
 private:
-    static constexpr std::size_t MaxWaiting = 4;
-
-    void stop()
+    bool feed(const char* data, qsizetype size, int flush)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            m_closing = true;
-        }
-        m_ready.notify_one();
-        if (m_thread.joinable())
-            m_thread.join();
+        return m_deflate.feed(data, size, flush, [this](const char* out, qsizetype n) { return m_file.write(out, n) == n; });
     }
-    void fail(const QString& why)
+    bool failed(QString* error)
     {
-        std::lock_guard lock(m_mutex);
-        if (m_failure.isEmpty())
-            m_failure = why;
-        m_queue.clear();
-        m_room.notify_all();
-    }
-    void run()
-    {
-        const auto put = [this](const char* data, qsizetype n) { return m_file.write(data, n) == n; };
-        for (;;) {
-            QByteArray chunk;
-            bool last = false;
-            {
-                std::unique_lock lock(m_mutex);
-                m_ready.wait(lock, [&] { return !m_queue.empty() || m_closing; });
-                if (!m_failure.isEmpty())
-                    return;
-                if (m_queue.empty()) {
-                    last = true;
-                } else {
-                    chunk = std::move(m_queue.front());
-                    m_queue.pop_front();
-                }
-                m_room.notify_all();
-            }
-            if (!m_deflate.feed(chunk.constData(), chunk.size(), last ? Z_SYNC_FLUSH : Z_NO_FLUSH, put)) {
-                fail(u"写入临时文件失败："_s + m_file.errorString());
-                return;
-            }
-            if (last)
-                return;
-        }
+        setError(error, u"写入临时文件失败："_s + m_file.errorString());
+        return false;
     }
 
     QFile& m_file;
     Deflate m_deflate;
-    std::mutex m_mutex;
-    std::condition_variable m_ready;
-    std::condition_variable m_room;
-    std::deque<QByteArray> m_queue;
-    bool m_closing = false;
-    QString m_failure;
-    std::thread m_thread; // last: it starts once everything above is made
+    Pipeline<QByteArray> m_pipeline; // last: its thread starts once the rest is made
 };
 
 namespace {
