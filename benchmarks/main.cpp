@@ -373,12 +373,13 @@ void lists(Report& report, TDM1& dm, const WorkShop& shop, const ShopData::Sizes
     QApplication::processEvents();
     auto* run = screen.findChild<QPushButton*>(u"BitBtn1"_s);
     auto* grid = screen.findChild<RecordGrid*>(u"DBGridEh1"_s);
-    std::vector<double> first, footer;
+    std::vector<double> first, footer, queried;
     const int opens = full ? 15 : 9;
     for (int i = 0; i < opens; ++i) {
         const auto start = Timing::Clock::now();
         run->click();
-        screen.grab(); // painted, as the operator sees it
+        queried.push_back(Timing::secondsSince(start));
+        grid->repaint(); // the list painted, as the operator sees it
         first.push_back(Timing::secondsSince(start));
         waitForText([&] { return grid->footerText(u"会员姓名"_s); });
         footer.push_back(Timing::secondsSince(start));
@@ -402,7 +403,9 @@ void lists(Report& report, TDM1& dm, const WorkShop& shop, const ShopData::Sizes
     const QString rows = QLocale::c().toString(sizes.logRows);
     const Pair firstScreen{Timing::median(first), Timing::median(bareFirst)};
     report.add({u"lists"_s, u"history of %1 rows: first screen"_s.arg(rows), firstScreen, u"< 10 ms"_s,
-                u"the screen's query run and its rows painted; bare: the first page's statement alone"_s, false});
+                u"the screen's query run (%1, the grid's columns fitted included) and the list painted; bare: the "
+                u"first page's statement alone"_s.arg(Timing::duration(Timing::median(queried))),
+                false});
     report.grow(sizes.logRows, u"history: first screen"_s, firstScreen.project);
     const Pair footerShown{Timing::median(footer), Timing::median(bareSums)};
     report.add({u"lists"_s, u"history of %1 rows: footer shown"_s.arg(rows), footerShown, u"follows, not blocking"_s,
@@ -414,7 +417,7 @@ void lists(Report& report, TDM1& dm, const WorkShop& shop, const ShopData::Sizes
     for (int i = 0; i < opens; ++i) {
         const auto start = Timing::Clock::now();
         grid->sortBy(u"日期"_s);
-        screen.grab();
+        grid->repaint();
         sorted.push_back(Timing::secondsSince(start));
     }
     report.add({u"lists"_s, u"history: sorted by 日期 (title click)"_s, {Timing::median(sorted), 0}, u"< 10 ms"_s, {}});
