@@ -74,12 +74,14 @@ void say(FILE* stream, const QString& text)
     std::fputc('\n', stream);
 }
 
-// A fresh program home: the empty database and, when absent, the default background and help.
+// A fresh program home: the empty database (the home's file, or the server's database that
+// myini.ini names) and, when absent, the default background and help.
 int createDatabase()
 {
     initResources();
     QString error;
-    if (!Engine::create(ProgramHome::databasePath(), &error)) {
+    Engine::Location location;
+    if (!AppConfig::database(&location, &error) || !Engine::create(location, &error)) {
         say(stderr, error);
         return 1;
     }
@@ -98,7 +100,26 @@ int createDatabase()
     const QString memberTemplate = ProgramHome::memberTemplatePath();
     if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
         say(stderr, error);
-    say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
+    say(stdout, u"已创建数据库：%1"_s.arg(location.describe()));
+    return 0;
+}
+
+// The home's whole database copied to another engine's (or another file), checked, in one step.
+int copyDatabase(const QString& targetText)
+{
+    QString error;
+    Engine::Location from;
+    if (!AppConfig::database(&from, &error)) {
+        say(stderr, error);
+        return 1;
+    }
+    const Engine::Location to = Engine::Location::parse(targetText, &error);
+    QString report;
+    if (!error.isEmpty() || !Engine::copyDatabase(from, to, &report, &error)) {
+        say(stderr, u"复制数据库失败：%1"_s.arg(error));
+        return 1;
+    }
+    say(stdout, report);
     return 0;
 }
 
@@ -110,13 +131,20 @@ int run(QApplication& app)
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
     options.addHelpOption();
     options.addOption({u"home"_s, u"程序目录（数据库、myini.ini、image/001.bmp 与帮助文件所在处）"_s, u"DIR"_s});
-    options.addOption({u"create-database"_s, u"在程序目录中新建空数据库（只含操作员 0001），不覆盖已有文件"_s});
+    options.addOption({u"create-database"_s,
+                       u"新建空数据库（只含操作员 0001）：程序目录中的文件，或 myini.ini [数据库] 所指的服务器数据库；不覆盖已有数据"_s});
+    options.addOption({u"copy-database-to"_s,
+                       u"把程序目录的整个数据库复制到新的 SQLite 文件或 PostgreSQL 数据库"
+                       u"（postgresql://用户:密码@主机:端口/数据库名），在一个事务中完成并核对"_s,
+                       u"TARGET"_s});
     options.process(app);
 
     ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
                                           QCoreApplication::applicationDirPath()));
     if (options.isSet(u"create-database"_s))
         return createDatabase();
+    if (options.isSet(u"copy-database-to"_s))
+        return copyDatabase(options.value(u"copy-database-to"_s));
 
     SingleInstance single;
     if (!single.acquire())

@@ -176,7 +176,7 @@ void SharedQuery::setStatement(const QString& statement, const QVariantList& val
     }
     if (!splitOwnOrder(statement, &m_unordered, &m_ownOrder, &m_statementError))
         return;
-    m_keyed = Engine::keyedSelect(m_unordered, KeyName);
+    m_keyed = Engine::keyedSelect(QSqlDatabase::database(m_connectionName, false), m_unordered, KeyName);
     if (m_keyed.isEmpty())
         m_statementError = u"列表语句须为一条普通的 select 语句：%1"_s.arg(statement);
 }
@@ -218,7 +218,7 @@ QVariantList SharedQuery::aggregate(const QStringList& expressions) const
     try {
         // Run to its end at once: a single row, and the statement is done with.
         QSqlQuery query = Sql::run(QSqlDatabase::database(m_connectionName, false),
-                                   u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_unordered), m_values);
+                                   u"select %1 from (%2) as q"_s.arg(expressions.join(u", "_s), m_unordered), m_values);
         if (!query.next())
             return {};
         QVariantList row;
@@ -258,7 +258,7 @@ QString SharedQuery::orderClause(qsizetype fromKey) const
 
 QString SharedQuery::orderedStatement() const
 {
-    return u"select * from (%1) order by %2"_s.arg(m_keyed, orderClause(0));
+    return u"select * from (%1) as q order by %2"_s.arg(keyed(), orderClause(0));
 }
 
 QSqlQuery SharedQuery::runForward() const
@@ -271,7 +271,7 @@ QSqlQuery SharedQuery::runForward() const
 QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVariantList& whereValues,
                                              const QString& order, int limit, QSqlRecord* columns) const
 {
-    QString text = u"select * from (%1)"_s.arg(m_keyed);
+    QString text = u"select * from (%1) as q"_s.arg(keyed());
     if (!where.isEmpty())
         text += u" where "_s + where;
     text += u" order by %1 limit ?"_s.arg(order);
@@ -291,7 +291,8 @@ QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVarian
         rows << row;
     }
     if (query.lastError().isValid())
-        throw Failure(query.lastError().text(), Engine::kindOf(query.lastError()));
+        throw Failure(query.lastError().text(),
+                      Engine::kindOf(QSqlDatabase::database(m_connectionName, false), query.lastError()));
     query.finish();
     return rows;
 }
@@ -351,6 +352,15 @@ QList<SharedQuery::Row> SharedQuery::readPage(int limit, QSqlRecord* columns)
         }
     }
     return page;
+}
+
+QString SharedQuery::keyed() const
+{
+    // Made for the engine the connection has now: a list is set up before the connection opens.
+    const QString keyed = Engine::keyedSelect(QSqlDatabase::database(m_connectionName, false), m_unordered, KeyName);
+    if (keyed.isEmpty())
+        throw Failure(u"列表语句须为一条普通的 select 语句：%1"_s.arg(m_statement));
+    return keyed;
 }
 
 void SharedQuery::clearRows()

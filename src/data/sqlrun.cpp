@@ -13,9 +13,9 @@ QString errorText(const QSqlError& error)
     return text.isEmpty() ? error.databaseText() : text;
 }
 
-Failure failureOf(const QSqlError& error)
+Failure failureOf(const QSqlDatabase& db, const QSqlError& error)
 {
-    return Failure(errorText(error), Engine::kindOf(error));
+    return Failure(errorText(error), Engine::kindOf(db, error));
 }
 
 // A busy failure tells the operator what to do before it quotes the engine.
@@ -36,19 +36,23 @@ QVariant boundValue(const QVariant& value)
 {
     if (value.metaType() == QMetaType::fromType<QString>() && value.toString().isNull())
         return QVariant(QStringLiteral(""));
+    // Yes/no columns hold 0/1 on every engine; some take no boolean for a number.
+    if (value.metaType() == QMetaType::fromType<bool>())
+        return QVariant(value.toBool() ? 1 : 0);
     return value;
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
 {
+    Engine::reconnectIfLost(db);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw failureOf(query.lastError());
+        throw failureOf(db, query.lastError());
     for (const QVariant& value : values)
         query.addBindValue(boundValue(value));
     if (!query.exec())
-        throw failureOf(query.lastError());
+        throw failureOf(db, query.lastError());
     return query;
 }
 
@@ -58,11 +62,12 @@ QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariant
     return query.next() ? query.value(0) : QVariant();
 }
 
-Statement::Statement(const QSqlDatabase& db, const QString& text) : m_query(db)
+Statement::Statement(const QSqlDatabase& db, const QString& text) : m_db(db), m_query(db)
 {
+    Engine::reconnectIfLost(db);
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
-        throw failureOf(m_query.lastError());
+        throw failureOf(db, m_query.lastError());
 }
 
 QSqlQuery& Statement::run(const QVariantList& values)
@@ -70,7 +75,7 @@ QSqlQuery& Statement::run(const QVariantList& values)
     for (qsizetype i = 0; i < values.size(); ++i)
         m_query.bindValue(int(i), boundValue(values.at(i)));
     if (!m_query.exec())
-        throw failureOf(m_query.lastError());
+        throw failureOf(m_db, m_query.lastError());
     return m_query;
 }
 
@@ -84,20 +89,21 @@ QString transact(QSqlDatabase db, const std::function<void()>& body, std::option
     try {
         body();
     } catch (const Refusal& refused) {
-        db.rollback();
+        Engine::rollbackWrite(db);
         if (refusal)
             *refusal = refused.notice();
         return refused.text();
     } catch (const Failure& failure) {
-        db.rollback();
+        Engine::rollbackWrite(db);
         return shownText(failure);
     } catch (...) {
-        db.rollback();
+        Engine::rollbackWrite(db);
         throw;
     }
-    if (!db.commit()) {
-        const Failure failure = failureOf(db.lastError());
-        db.rollback();
+    QSqlError commitError;
+    if (!Engine::commitWrite(db, &commitError)) {
+        const Failure failure = failureOf(db, commitError);
+        Engine::rollbackWrite(db);
         return shownText(failure);
     }
     return {};

@@ -74,6 +74,7 @@ public:
     QSqlQuery& run(const QVariantList& values);
 
 private:
+    QSqlDatabase m_db;
     QSqlQuery m_query;
 };
 

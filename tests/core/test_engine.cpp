@@ -76,7 +76,7 @@ void writeVersionZeroFile(const QString& path)
         ASSERT_TRUE(db.open());
         // The definitions of the day were today's, without a comparison clause.
         for (const Schema::Table& t : Schema::tables())
-            Sql::run(db, Schema::createTable(t, QString::fromUtf8(t.name), QString()));
+            Sql::run(db, Schema::createTable(t, QString::fromUtf8(t.name), [](const Schema::Column& c) { return QString::fromUtf8(c.type); }));
         for (const char* index : {"CREATE UNIQUE INDEX 会员卡信息_会员卡号 ON 会员卡信息 (会员卡号)",
                                   "CREATE UNIQUE INDEX 卡类别_卡类别 ON 卡类别 (卡类别)",
                                   "CREATE UNIQUE INDEX 操作员_操作员 ON 操作员 (操作员)",

@@ -17,13 +17,44 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
+// The engine the tests run on. QUORVANE_TEST_ENGINE=postgresql runs them against the server
+// that PGHOST, PGPORT, PGUSER and PGPASSWORD name (pg_virtualenv sets them), each test in a fresh
+// database of its own; otherwise on a SQLite file of the test's program home.
+bool onServer();
+// A test of something only the file engine has (its file, its pragmas) ends here on the server.
+#define SQLITE_ONLY(why)                                                                                               \
+    if (onServer())                                                                                                    \
+    GTEST_SKIP() << "SQLite only: " << why
+// A test of something only the server has ends here on SQLite.
+#define SERVER_ONLY(why)                                                                                               \
+    if (!onServer())                                                                                                   \
+    GTEST_SKIP() << "PostgreSQL only: " << why
+
+// A fresh, empty database on the test server (no tables), dropped again with the object.
+class ServerDatabase
+{
+public:
+    ServerDatabase();
+    ~ServerDatabase();
+    ServerDatabase(const ServerDatabase&) = delete;
+    ServerDatabase& operator=(const ServerDatabase&) = delete;
+    const Engine::Location& location() const { return m_location; }
+    // Another connection's server process ended, as a server restart ends it.
+    static void terminate(const QSqlDatabase& db);
+
+private:
+    Engine::Location m_location;
+};
+
 // Flips bytes [from, to) of the first page of a table or index in a closed database file:
 // page header and cell pointers, what a failing disk or a bad copy may garble.
 void damagePage(const QString& path, const QString& tableOrIndex, int from, int to);
 // The file's bytes, to tell that it was left exactly as it was; "(missing)" when there is none.
 QByteArray fileBytes(const QString& path);
 
-// A program home in a temporary folder with a fresh database, DM1 connected to it.
+// A program home in a temporary folder with a fresh database, DM1 connected to it: the home's
+// SQLite file, or on the server a database of its own that the home's myini.ini names (section
+// 数据库), as a shop configured for the server has it.
 class TestHome
 {
 public:
@@ -31,6 +62,8 @@ public:
     ~TestHome();
 
     QString path(const QString& relative = {}) const;
+    // Where the database is, as Engine::open takes it.
+    const Engine::Location& location() const { return m_location; }
     QSqlDatabase db() const { return m_dm->ADOConnection1(); }
     TDM1& dm() { return *m_dm; }
     // Runs a statement with bound values; fails the test on an engine error.
@@ -43,5 +76,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerDatabase> m_server;
+    Engine::Location m_location;
     std::unique_ptr<TDM1> m_dm;
 };
