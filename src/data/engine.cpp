@@ -466,7 +466,12 @@ qint64 copyRows(const QSqlDatabase& from, const QSqlDatabase& to, const Schema::
         columns << Sql::quotedName(QString::fromUtf8(c.name));
     const Dialect& source = dialectOf(from);
     const Dialect& target = dialectOf(to);
-    QSqlQuery rows = Sql::run(from, u"select %1, %2 from %3 order by %1"_s.arg(source.rowKey(), columns.join(u", "_s), name));
+    // Walked forward as it is read: nothing else runs on the source meanwhile, and a table of a
+    // million rows need not stand in memory at once.
+    QSqlQuery rows(from);
+    rows.setForwardOnly(true);
+    if (!rows.exec(u"select %1, %2 from %3 order by %1"_s.arg(source.rowKey(), columns.join(u", "_s), name)))
+        throw Failure(rows.lastError().text());
     Sql::Statement insert(to, u"insert into %1 (%2, %3) values (%4)"_s.arg(
                                   name, target.rowKey(), columns.join(u", "_s),
                                   QStringList(columns.size() + 1, u"?"_s).join(u", "_s)));
@@ -575,6 +580,11 @@ void reconnectIfLost(const QSqlDatabase& db)
     QString error;
     if (!configure(handle, &error))
         throw Failure(u"无法重新连接数据库服务器：%1"_s.arg(error));
+}
+
+bool readsForwardOnly(const QSqlDatabase& db)
+{
+    return !isServer(db);
 }
 
 Failure::Kind kindOf(const QSqlDatabase& db, const QSqlError& error)

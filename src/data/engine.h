@@ -90,6 +90,11 @@ void rollbackWrite(QSqlDatabase& db);
 // still unreachable.
 void reconnectIfLost(const QSqlDatabase& db);
 
+// Whether a result is read from the engine as it is walked (SQLite) rather than fetched whole
+// when its statement runs (PostgreSQL, whose row-by-row reading would lose the rest of a result
+// the moment another statement runs on the connection, as the operations do while they walk one).
+bool readsForwardOnly(const QSqlDatabase& db);
+
 // What an engine error means to the operations: the database held by another connection past
 // the timeout, a unique index refusing a duplicate, or anything else.
 Failure::Kind kindOf(const QSqlDatabase& db, const QSqlError& error);

@@ -46,7 +46,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
 {
     Engine::reconnectIfLost(db);
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(Engine::readsForwardOnly(db));
     if (!query.prepare(statement))
         throw failureOf(db, query.lastError());
     for (const QVariant& value : values)
@@ -65,7 +65,7 @@ QVariant scalar(const QSqlDatabase& db, const QString& statement, const QVariant
 Statement::Statement(const QSqlDatabase& db, const QString& text) : m_db(db), m_query(db)
 {
     Engine::reconnectIfLost(db);
-    m_query.setForwardOnly(true);
+    m_query.setForwardOnly(Engine::readsForwardOnly(db));
     if (!m_query.prepare(text))
         throw failureOf(db, m_query.lastError());
 }

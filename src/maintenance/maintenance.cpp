@@ -75,6 +75,9 @@ Outcome backup(TDM1& dm, const QString& chosen)
     const QString part = target + u".part"_s;
     QFile::remove(part);
     QString error;
+    if (!QFileInfo(target).absoluteDir().exists())
+        return Outcome::refused(failure(
+            BackupFailed, u"文件夹不存在：%1"_s.arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath()))));
     // A server's database is backed up as a SQLite file of the same tables and rows, copied
     // from one view of the data and checked against it before the file is written in place.
     QString report;

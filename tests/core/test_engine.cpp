@@ -94,6 +94,35 @@ void writeVersionZeroFile(const QString& path)
     QSqlDatabase::removeDatabase(u"old-file"_s);
 }
 
+// The type a column of the list above has on the engine under test: SQLite's declaration, or
+// what PostgreSQL calls the type it was given.
+QString typeOnEngine(const ColumnSpec& c)
+{
+    if (!onServer())
+        return text(c.type);
+    const QByteArray type(c.type);
+    if (type == "TEXT")
+        return c.caseless ? u"citext"_s : u"text"_s;
+    return type == "INTEGER" ? u"int4"_s : u"numeric(14,2)"_s;
+}
+
+// Name and type of every column of a table, in order, as the engine reports them.
+QStringList columnsAsStored(const QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery info = onServer()
+                         ? Sql::run(db,
+                                    u"select column_name, udt_name || case when udt_name = 'numeric' then '(' || "
+                                    u"numeric_precision || ',' || numeric_scale || ')' else '' end from "
+                                    u"information_schema.columns where table_schema = current_schema() and table_name = ? "
+                                    u"order by ordinal_position"_s,
+                                    {table})
+                         : Sql::run(db, u"select name, type from pragma_table_info(?)"_s, {table});
+    QStringList got;
+    while (info.next())
+        got << info.value(0).toString() + u' ' + info.value(1).toString();
+    return got;
+}
+
 TEST(EngineTest, FreshDatabaseHoldsTheNineTablesAndOnlyOperator0001)
 {
     TestHome home;
@@ -102,24 +131,26 @@ TEST(EngineTest, FreshDatabaseHoldsTheNineTablesAndOnlyOperator0001)
     QStringList expected;
     for (const TableSpec& t : expectedTables())
         expected << text(t.name);
+    if (onServer())
+        expected << u"数据库版本"_s; // where the server keeps the schema version
     expected.sort();
     EXPECT_EQ(tables, expected);
     for (const TableSpec& t : expectedTables()) {
-        QSqlQuery info = Sql::run(home.db(), u"select name, type from pragma_table_info(?)"_s, {text(t.name)});
-        QStringList got;
         QStringList wanted;
-        while (info.next())
-            got << info.value(0).toString() + u' ' + info.value(1).toString();
         for (const ColumnSpec& c : t.columns)
-            wanted << text(c.name) + u' ' + text(c.type);
-        EXPECT_EQ(got, wanted) << t.name;
+            wanted << text(c.name) + u' ' + typeOnEngine(c);
+        if (onServer())
+            wanted << u"qv_rowid int8"_s; // the row key lists page by, last
+        EXPECT_EQ(columnsAsStored(home.db(), text(t.name)), wanted) << t.name;
     }
     EXPECT_EQ(Engine::schemaVersion(home.db()), Schema::Version);
     EXPECT_EQ(home.scalar(u"select count(*) from 操作员"_s).toInt(), 1);
     EXPECT_EQ(home.scalar(u"select 姓名 from 操作员 where 操作员='0001'"_s).toString(), u"系统管理员"_s);
     EXPECT_EQ(home.scalar(u"select 密码 from 操作员 where 操作员='0001'"_s).toString(), QString());
     EXPECT_EQ(home.scalar(u"select count(*) from 权限清单"_s).toInt(), 0);
-    EXPECT_EQ(home.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+    if (!onServer()) {
+        EXPECT_EQ(home.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+    }
 }
 
 // A row whose every text column holds "Ab-7": a lookup typed as "aB-7" finds it exactly in the
@@ -161,6 +192,7 @@ TEST(EngineTest, KeyColumnsCompareWithoutRegardToCase)
 
 TEST(EngineTest, FileWithoutVersionIsUpgradedWhenOpened)
 {
+    SQLITE_ONLY("files from before the schema versions");
     QTemporaryDir dir;
     const QString path = dir.filePath(u"database.db"_s);
     writeVersionZeroFile(path);
@@ -195,6 +227,7 @@ TEST(EngineTest, FileWithoutVersionIsUpgradedWhenOpened)
 
 TEST(EngineTest, UpgradeThatCannotBeMadeLeavesTheFileAsItWas)
 {
+    SQLITE_ONLY("files from before the schema versions");
     QTemporaryDir dir;
     const QString path = dir.filePath(u"database.db"_s);
     writeVersionZeroFile(path);
@@ -224,15 +257,27 @@ TEST(EngineTest, UpgradeThatCannotBeMadeLeavesTheFileAsItWas)
 TEST(EngineTest, FileOfANewerProgramIsRefused)
 {
     TestHome home;
-    home.exec(u"PRAGMA user_version = %1"_s.arg(Schema::Version + 1));
+    home.exec(onServer() ? u"update 数据库版本 set 版本 = %1"_s.arg(Schema::Version + 1)
+                         : u"PRAGMA user_version = %1"_s.arg(Schema::Version + 1));
     QString error;
-    EXPECT_FALSE(Engine::open(u"newer"_s, ProgramHome::databasePath(), &error));
+    EXPECT_FALSE(Engine::open(u"newer"_s, home.location(), &error));
     EXPECT_TRUE(error.contains(u"更新版本"_s)) << error.toStdString();
-    EXPECT_EQ(home.scalar(u"PRAGMA user_version"_s).toInt(), Schema::Version + 1);
+    EXPECT_EQ(Engine::schemaVersion(home.db()), Schema::Version + 1);
 }
 
-TEST(EngineTest, CreateRefusesAnExistingFile)
+TEST(EngineTest, CreateRefusesADatabaseThatHoldsTheTables)
 {
+    if (onServer()) {
+        ServerDatabase server;
+        QString error;
+        ASSERT_TRUE(Engine::create(server.location(), &error)) << error.toStdString();
+        EXPECT_FALSE(Engine::create(server.location(), &error));
+        EXPECT_TRUE(error.contains(u"已有本程序的表"_s)) << error.toStdString();
+        ASSERT_TRUE(Engine::open(u"created"_s, server.location(), &error)) << error.toStdString();
+        EXPECT_EQ(Sql::scalar(QSqlDatabase::database(u"created"_s, false), u"select count(*) from 操作员"_s).toInt(), 1);
+        Engine::close(u"created"_s);
+        return;
+    }
     QTemporaryDir dir;
     const QString path = dir.filePath(u"database/database.db"_s);
     QString error;
@@ -251,6 +296,19 @@ TEST(EngineTest, OpenRefusesMissingAndForeignFiles)
 {
     QTemporaryDir dir;
     QString error;
+    if (onServer()) {
+        // A database the server does not have, and one that is not this program's.
+        ServerDatabase empty;
+        Engine::Location missing = empty.location();
+        missing.database += u"_none"_s;
+        EXPECT_FALSE(Engine::open(u"t1"_s, missing, &error));
+        EXPECT_TRUE(error.contains(missing.database)) << error.toStdString();
+        error.clear();
+        EXPECT_FALSE(Engine::open(u"t2"_s, empty.location(), &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(QSqlDatabase::contains(u"t2"_s));
+        return;
+    }
     EXPECT_FALSE(Engine::open(u"t1"_s, dir.filePath(u"none.db"_s), &error));
     EXPECT_FALSE(QFile::exists(dir.filePath(u"none.db"_s))) << "opening must never create a database";
 
@@ -268,6 +326,7 @@ TEST(EngineTest, OpenRefusesMissingAndForeignFiles)
 // what the engine found, and the file keeps every byte.
 TEST(EngineTest, OpenRefusesADamagedFileAndLeavesItAsItWas)
 {
+    SQLITE_ONLY("the file's own pages");
     struct Case
     {
         const char* page; // table or index whose first page is garbled

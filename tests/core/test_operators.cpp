@@ -182,8 +182,7 @@ TEST_F(OperatorAdmin, DeletedOperatorsRightsGoOnlyWhenTheIdIsSavedAgain)
 TEST_F(OperatorAdmin, EngineErrorRollsTheWholeSaveBack)
 {
     ASSERT_TRUE(Operators::add(db, draft(u"0002"_s, {1})).ok);
-    home.exec(u"create trigger refuse after insert on 权限清单 when new.quanxianming='增加积分' "
-              u"begin select raise(abort, '磁盘已满'); end"_s);
+    home.refuse(u"insert"_s, u"权限清单"_s, u"new.quanxianming='增加积分'"_s, u"磁盘已满"_s);
     const Outcome added = Operators::add(db, draft(u"0003"_s, {2, 14}));
     EXPECT_FALSE(added.ok);
     EXPECT_EQ(added.notice.kind, Notice::Kind::Plain);

@@ -138,6 +138,51 @@ QVariant TestHome::scalar(const QString& statement, const QVariantList& values)
     }
 }
 
+QString rowKey()
+{
+    return onServer() ? u"qv_rowid"_s : u"rowid"_s;
+}
+
+QString padded(const QString& expr, int width)
+{
+    return u"substr(cast(1%1 + (%2) as text), 2)"_s.arg(QString(width, u'0'), expr);
+}
+
+QString total(const QString& column)
+{
+    return u"coalesce(sum(%1), 0)"_s.arg(column);
+}
+
+void TestHome::refuse(const QString& event, const QString& table, const QString& condition, const QString& message)
+{
+    static int made = 0;
+    const QString name = u"refuse_%1"_s.arg(++made);
+    QStringList statements;
+    if (onServer()) {
+        statements << u"create function %1() returns trigger language plpgsql as $$ begin raise exception '%2'; end $$"_s.arg(
+                          name, message)
+                   << u"create trigger %1 before %2 on %3 for each row %4 execute function %1()"_s.arg(
+                          name, event, table, condition.isEmpty() ? QString() : u"when (%1)"_s.arg(condition));
+    } else {
+        statements << u"create trigger %1 before %2 on %3 %4 begin select raise(abort, '%5'); end"_s.arg(
+            name, event, table, condition.isEmpty() ? QString() : u"when %1"_s.arg(condition), message);
+    }
+    for (const QString& statement : std::as_const(statements)) {
+        QSqlQuery q(db());
+        if (!q.exec(statement))
+            ADD_FAILURE() << statement.toStdString() << ": " << q.lastError().text().toStdString();
+    }
+}
+
+void TestHome::waitAtMost(int milliseconds)
+{
+    QSqlQuery q(db());
+    const QString statement = onServer() ? u"SET lock_timeout = %1"_s.arg(milliseconds)
+                                         : u"PRAGMA busy_timeout=%1"_s.arg(milliseconds);
+    if (!q.exec(statement))
+        ADD_FAILURE() << q.lastError().text().toStdString();
+}
+
 void TestHome::writeConfig(const QByteArray& bytes)
 {
     QFile file(ProgramHome::configPath());

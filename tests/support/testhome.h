@@ -30,6 +30,14 @@ bool onServer();
     if (!onServer())                                                                                                   \
     GTEST_SKIP() << "PostgreSQL only: " << why
 
+// Pieces of test statements that the engines write differently.
+// The engine's row key, what rows are in the order they were written by.
+QString rowKey();
+// The number expr as a text of width digits with leading zeros (SQLite's printf('%05d', …)).
+QString padded(const QString& expr, int width);
+// The sum of a column that is 0 over no rows.
+QString total(const QString& column);
+
 // A fresh, empty database on the test server (no tables), dropped again with the object.
 class ServerDatabase
 {
@@ -69,6 +77,12 @@ public:
     // Runs a statement with bound values; fails the test on an engine error.
     void exec(const QString& statement, const QVariantList& values = {});
     QVariant scalar(const QString& statement, const QVariantList& values = {});
+    // Makes every <event> ("insert", "update", "delete") on the table fail with the engine's
+    // error carrying message, when condition (on old./new.) holds or is empty: a disk that fills
+    // or a record another program locked, midway through an operation.
+    void refuse(const QString& event, const QString& table, const QString& condition, const QString& message);
+    // How long this connection waits for another's lock before it gives up.
+    void waitAtMost(int milliseconds);
     // Writes raw bytes as myini.ini.
     void writeConfig(const QByteArray& bytes);
     // Closes DM1's connection, so that the file can be handled as the shop's disk would.
