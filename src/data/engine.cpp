@@ -89,6 +89,14 @@ QSet<QString>& writing()
     return names;
 }
 
+// The server connections that are meant to be open: the driver closes one by itself when it
+// finds the server gone, and such a one is made again; one the program closed stays closed.
+QSet<QString>& serverConnections()
+{
+    static QSet<QString> names;
+    return names;
+}
+
 QStringList columnsInFile(const QSqlDatabase& db, const QString& table)
 {
     QStringList names;
@@ -191,6 +199,8 @@ bool configure(QSqlDatabase& db, QString* error)
         db.close();
         return false;
     }
+    if (isServer(db))
+        serverConnections().insert(db.connectionName());
     return true;
 }
 
@@ -321,6 +331,7 @@ int schemaVersion(const QSqlDatabase& db)
 void close(const QString& connectionName)
 {
     writing().remove(connectionName);
+    serverConnections().remove(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {
@@ -571,10 +582,10 @@ void rollbackWrite(QSqlDatabase& db)
 
 void reconnectIfLost(const QSqlDatabase& db)
 {
-    if (!db.isOpen() || !dialectOf(db).isLost(db))
+    if (!serverConnections().contains(db.connectionName()) || (db.isOpen() && !dialectOf(db).isLost(db)))
         return;
     if (writing().contains(db.connectionName()))
-        throw Failure(u"与数据库服务器的连接已断开，本次操作没有保存。"_s);
+        throw Failure(u"与数据库服务器的连接已断开。"_s, Failure::Kind::ConnectionLost);
     QSqlDatabase handle = db;
     handle.close();
     QString error;
@@ -589,7 +600,10 @@ bool readsForwardOnly(const QSqlDatabase& db)
 
 Failure::Kind kindOf(const QSqlDatabase& db, const QSqlError& error)
 {
-    return dialectOf(db).kindOf(error);
+    const Dialect& dialect = dialectOf(db);
+    if (db.isValid() && (!db.isOpen() || dialect.isLost(db)) && serverConnections().contains(db.connectionName()))
+        return Failure::Kind::ConnectionLost;
+    return dialect.kindOf(error);
 }
 
 bool isDuplicateOf(const Failure& failure, const QString& table, const QString& column)
@@ -680,6 +694,7 @@ bool validate(const QString& path, QString* error)
 
 void suspend(const QString& connectionName)
 {
+    serverConnections().remove(connectionName);
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     if (db.isOpen())
         db.close();

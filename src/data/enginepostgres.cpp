@@ -150,6 +150,9 @@ public:
             return Failure::Kind::Busy;
         if (state == u"23505"_s)
             return Failure::Kind::DuplicateKey;
+        // The connection broke off, or the server is shutting down or restarting.
+        if (state.startsWith(u"08"_s) || state == u"57P01"_s || state == u"57P02"_s || state == u"57P03"_s)
+            return Failure::Kind::ConnectionLost;
         return Failure::Kind::Error;
     }
 

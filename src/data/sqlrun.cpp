@@ -21,7 +21,11 @@ Failure failureOf(const QSqlDatabase& db, const QSqlError& error)
 // A busy failure tells the operator what to do before it quotes the engine.
 QString shownText(const Failure& failure)
 {
-    return failure.kind() == Failure::Kind::Busy ? BusyText + QLatin1Char('\n') + failure.text() : failure.text();
+    if (failure.kind() == Failure::Kind::Busy)
+        return BusyText + QLatin1Char('\n') + failure.text();
+    if (failure.kind() == Failure::Kind::ConnectionLost)
+        return LostText + QLatin1Char('\n') + failure.text();
+    return failure.text();
 }
 } // namespace
 
