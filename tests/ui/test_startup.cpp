@@ -1,6 +1,9 @@
 #include "app/singleinstance.h"
+#include "config/gbk.h"
+#include "data/engine.h"
 #include "members/memberimport.h"
 #include "sheets/sheetreader.h"
+#include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,6 +61,49 @@ TEST_F(ProgramRun, CreateDatabaseMakesAFreshHomeAndNeverOverwrites)
     EXPECT_EQ(sheet.rows.first().cells.size(), MemberImport::columns().size());
     EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0);
     EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已存在"_s));
+}
+
+// The home's whole database copied to a new file, which the program then opens as its own;
+// a target that is there already is refused.
+TEST_F(ProgramRun, CopyDatabaseToWritesACheckedCopyAndNeverOverwrites)
+{
+    ASSERT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}), 0);
+    QByteArray out;
+    const QString target = home.filePath(u"copy.db"_s);
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0) << out.constData();
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"操作员 1 行"_s)) << out.constData();
+    QString error;
+    EXPECT_TRUE(Engine::validate(target, &error)) << error.toStdString();
+    EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"不会覆盖"_s)) << out.constData();
+}
+
+// A home whose myini.ini names a server database: --create-database makes the tables there
+// once, and --copy-database-to brings them back into a file.
+TEST_F(ProgramRun, OnAServerCreateDatabaseMakesTheTablesOnceAndTheCopyComesBack)
+{
+    if (!qEnvironmentVariableIsSet("PGHOST"))
+        GTEST_SKIP() << "no test server (./test starts one)";
+    ServerDatabase server;
+    const Engine::Location& l = server.location();
+    QByteArray ini;
+    Gbk::encode(u"[数据库]\r\n类型=PostgreSQL\r\n主机=%1\r\n端口=%2\r\n数据库名=%3\r\n用户=%4\r\n密码=%5\r\n"_s.arg(
+                    l.host, QString::number(l.port), l.database, l.user, l.password),
+                &ini);
+    QFile file(home.filePath(u"myini.ini"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    QByteArray out;
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0) << out.constData();
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(l.database)) << out.constData();
+    EXPECT_FALSE(QFile::exists(home.filePath(u"database/database.db"_s))) << "no file beside the server";
+    EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已有本程序的表"_s)) << out.constData();
+    const QString target = home.filePath(u"back.db"_s);
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0) << out.constData();
+    QString error;
+    EXPECT_TRUE(Engine::validate(target, &error)) << error.toStdString();
 }
 
 TEST_F(ProgramRun, SecondCopyEndsAtOnceWhileTheFirstRuns)
