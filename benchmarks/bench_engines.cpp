@@ -9,6 +9,7 @@
 #include "members/cardlookup.h"
 #include "points/pointsops.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -83,9 +84,21 @@ struct EngineShop
     }
 };
 
+std::unique_ptr<EngineShop> shops[2];
+
+// Before the application goes, while the drivers are still there: the server database is
+// dropped with the shop.
+void dropShops()
+{
+    for (auto& s : shops)
+        s.reset();
+    QSqlDatabase::removeDatabase(u"bench-admin"_s);
+}
+
 EngineShop* shop(benchmark::State& state)
 {
-    static std::unique_ptr<EngineShop> shops[2];
+    static const bool cleanup = (qAddPostRoutine(dropShops), true);
+    Q_UNUSED(cleanup);
     const bool server = state.range(0) == 1;
     if (server && !qEnvironmentVariableIsSet("PGHOST")) {
         state.SkipWithError("no PostgreSQL server (PGHOST unset)");
