@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QImage>
 #include <QSize>
@@ -28,3 +29,11 @@ QIcon toolbarIcon(ToolbarArt art);
 // The default background picture of the main window, in QImage::Format_RGB32.
 // An empty size gives a null image.
 QImage defaultBackground(QSize size = QSize(1600, 900));
+
+// The program's own icon: a member card with a car and a gold points coin. It is drawn from
+// filled outlines only (no clipping, no erasing), so the pictures at every size and the SVG
+// are the same drawing. appIconImage is a square ARGB32 image with a transparent background;
+// appIconSvg the scalable form for the desktop's icon theme; appIcon the window icon.
+QImage appIconImage(int side);
+QByteArray appIconSvg();
+QIcon appIcon();

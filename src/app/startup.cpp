@@ -7,6 +7,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "controls/enterchain.h"
+#include "controls/messageservice.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
@@ -36,6 +37,27 @@ static void initResources()
 
 namespace Startup {
 
+namespace {
+
+void say(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+int createDatabase()
+{
+    QString error;
+    if (!createHome(&error)) {
+        say(stderr, error);
+        return 1;
+    }
+    say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
+    return 0;
+}
+
+} // namespace
+
 void applyLook(QApplication& app)
 {
     initResources();
@@ -48,25 +70,16 @@ void applyLook(QApplication& app)
     QFile sheet(u":/style/quorvane.qss"_s);
     if (sheet.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    // The desktop shows the drawn icon and matches the windows to the installed desktop entry.
+    QApplication::setWindowIcon(appIcon());
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(QUORVANE_APP_ID));
 }
 
-namespace {
-
-void say(FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-// A fresh program home: the empty database and, when absent, the default background and help.
-int createDatabase()
+bool createHome(QString* error)
 {
     initResources();
-    QString error;
-    if (!Engine::create(ProgramHome::databasePath(), &error)) {
-        say(stderr, error);
-        return 1;
-    }
+    if (!Engine::create(ProgramHome::databasePath(), error))
+        return false;
     const QString picture = ProgramHome::defaultPicturePath();
     if (!QFileInfo::exists(picture)) {
         QDir().mkpath(QFileInfo(picture).absolutePath());
@@ -79,14 +92,27 @@ int createDatabase()
         QFile::copy(u":/help/help.html"_s, help);
         QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
+    // The database is there; a template that cannot be written is only reported.
     const QString memberTemplate = ProgramHome::memberTemplatePath();
-    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
-        say(stderr, error);
-    say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
-    return 0;
+    QString templateError;
+    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &templateError))
+        say(stderr, templateError);
+    return true;
 }
 
-} // namespace
+bool offerDatabase()
+{
+    if (QFileInfo::exists(ProgramHome::databasePath()))
+        return true;
+    if (!MessageService::question(nullptr, u"系统提示"_s, u"尚未找到数据库，是否新建？"_s,
+                                  MessageService::Buttons::YesNo))
+        return true;
+    QString error;
+    if (createHome(&error))
+        return true;
+    MessageService::error(nullptr, u"错误"_s, error);
+    return false;
+}
 
 int run(QApplication& app)
 {
@@ -100,8 +126,7 @@ int run(QApplication& app)
     options.addOption({u"create-database"_s, u"在程序目录中新建空数据库（只含操作员 0001），不覆盖已有文件"_s});
     options.process(app);
 
-    ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
-                                          QCoreApplication::applicationDirPath()));
+    ProgramHome::set(ProgramHome::resolve(ProgramHome::Sources::ofThisProcess(app.arguments())));
     if (options.isSet(u"create-database"_s))
         return createDatabase();
 
@@ -110,6 +135,8 @@ int run(QApplication& app)
         return 0;
 
     applyLook(app);
+    if (!offerDatabase())
+        return 1;
     TDM1 dm;
     TMAIN main;
     if (!main.connectDatabase())
