@@ -78,6 +78,10 @@ void applyLook(QApplication& app)
 bool createHome(QString* error)
 {
     initResources();
+    // The member data holds ID numbers and phones: a home made here is for its user only.
+    const QString home = ProgramHome::dir();
+    if (!QFileInfo::exists(home) && QDir().mkpath(QFileInfo(home).absolutePath()))
+        QDir().mkdir(home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!Engine::create(ProgramHome::databasePath(), error))
         return false;
     const QString picture = ProgramHome::defaultPicturePath();

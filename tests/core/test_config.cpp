@@ -2,6 +2,7 @@
 #include "config/gbk.h"
 #include "config/inifile.h"
 #include "config/programhome.h"
+#include "support/testhome.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -117,6 +117,8 @@ TEST_F(FirstStart, YesCreatesTheHomeAsCreateDatabaseDoesAndTheStartReachesTheDat
     EXPECT_EQ(messages.last().buttons, MessageService::Buttons::YesNo);
     for (const QString& file : {u"database/database.db"_s, u"image/001.bmp"_s, u"help.html"_s, u"会员档案.xls"_s})
         EXPECT_TRUE(QFile::exists(home() + u'/' + file)) << file.toStdString();
+    EXPECT_EQ(QFileInfo(home()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther), 0)
+        << "the shop's member data is for the user alone";
 
     TDM1 dm;
     TMAIN main;
