@@ -58,9 +58,9 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const int side : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
         const QString path = u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(out).arg(side).arg(id);
-        ok = writeImage(path, appIconImage(side)) && ok;
+        ok = writeImage(path, programIconImage(side)) && ok;
     }
-    ok = writeFile(u"%1/icons/hicolor/scalable/apps/%2.svg"_s.arg(out, id), appIconSvg()) && ok;
+    ok = writeFile(u"%1/icons/hicolor/scalable/apps/%2.svg"_s.arg(out, id), programIconSvg()) && ok;
 
     QString error;
     if (!MemberImport::writeTemplate(out + u"/会员档案.xls"_s, &error))

@@ -477,16 +477,21 @@ void paintArt(QPainter& p, ToolbarArt art)
     }
 }
 
-QPixmap renderArt(ToolbarArt art, int side)
+QPixmap render(const std::function<void(QPainter&)>& draw, int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(side / kGrid, side / kGrid);
-    paintArt(p, art);
+    draw(p);
     p.end();
     return QPixmap::fromImage(image);
+}
+
+QPixmap renderArt(ToolbarArt art, int side)
+{
+    return render([art](QPainter& p) { paintArt(p, art); }, side);
 }
 
 // Sedan side view, nose to the right, wheels resting on y = 0, 100 units long.
@@ -557,7 +562,7 @@ QPainterPath star(QPointF centre, qreal outer, qreal inner)
     return path;
 }
 
-QList<IconLayer> appIconLayers()
+QList<IconLayer> programIconLayers()
 {
     QList<IconLayer> layers;
     // The card, tilted a little as if held out at the counter.
@@ -628,14 +633,14 @@ QString svgPathData(const QPainterPath& path)
 
 } // namespace
 
-QImage appIconImage(int side)
+QImage programIconImage(int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(side / kIconGrid, side / kIconGrid);
-    for (const IconLayer& layer : appIconLayers()) {
+    for (const IconLayer& layer : programIconLayers()) {
         p.setBrush(layer.fill);
         p.setPen(layer.outlineWidth > 0 ? outlinePen(layer.outline, layer.outlineWidth) : QPen(Qt::NoPen));
         p.drawPath(layer.path);
@@ -644,7 +649,7 @@ QImage appIconImage(int side)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QByteArray appIconSvg()
+QByteArray programIconSvg()
 {
     const auto attribute = [](const char* name, const QString& value) {
         return QStringLiteral(" %1=\"%2\"").arg(QLatin1StringView(name), value);
@@ -659,7 +664,7 @@ QByteArray appIconSvg()
     QString defs;
     QString body;
     int gradients = 0;
-    for (const IconLayer& layer : appIconLayers()) {
+    for (const IconLayer& layer : programIconLayers()) {
         QString attributes;
         if (const QGradient* g = layer.fill.gradient(); g && g->type() == QGradient::LinearGradient) {
             const auto* linear = static_cast<const QLinearGradient*>(g);
@@ -692,19 +697,19 @@ QByteArray appIconSvg()
         .toUtf8();
 }
 
-QIcon appIcon()
-{
-    QIcon icon;
-    for (const int side : {16, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(appIconImage(side)));
-    return icon;
-}
-
 QIcon toolbarIcon(ToolbarArt art)
 {
     QIcon icon;
     icon.addPixmap(renderArt(art, 32));
     icon.addPixmap(renderArt(art, 64));
+    return icon;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(programIconImage(side)));
     return icon;
 }
 

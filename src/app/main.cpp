@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstring>
 
@@ -15,6 +16,11 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--create-database") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The interface is Chinese whatever the desk's own setting: the C library, Qt's system
+    // locale and the programs started from here (the help viewer) take the zh_CN locale
+    // where the system has it.
+    if (std::setlocale(LC_ALL, "zh_CN.UTF-8"))
+        qputenv("LC_ALL", "zh_CN.UTF-8");
     QuorvaneApplication app(argc, argv);
     return Startup::run(app);
 }

@@ -19,9 +19,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -61,6 +64,19 @@ int createDatabase()
 void applyLook(QApplication& app)
 {
     initResources();
+    // The name alone (it is the task-bar text): a display name would be appended to every
+    // window title by the window system ("进入系统 — Quorvane"), and the titles are the
+    // screens' own captions.
+    QCoreApplication::setApplicationName(Product::Title);
+    // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
+    // file dialog's "查看：", "文件名：", "保存") in its language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtTexts);
+    else
+        delete qtTexts;
+    app.setWindowIcon(programIcon());
     app.setStyle(QStyleFactory::create(u"Fusion"_s));
     QFont font;
     font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
@@ -70,8 +86,7 @@ void applyLook(QApplication& app)
     QFile sheet(u":/style/quorvane.qss"_s);
     if (sheet.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
-    // The desktop shows the drawn icon and matches the windows to the installed desktop entry.
-    QApplication::setWindowIcon(appIcon());
+    // The desktop matches the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(QUORVANE_APP_ID));
 }
 
@@ -120,9 +135,6 @@ bool offerDatabase()
 
 int run(QApplication& app)
 {
-    QCoreApplication::setApplicationName(Product::Title);
-    QGuiApplication::setApplicationDisplayName(Product::Title);
-
     QCommandLineParser options;
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
     options.addHelpOption();

@@ -5,8 +5,9 @@ class QString;
 
 namespace Startup {
 
-// Fusion style, the program's style sheet and a Simplified Chinese interface font. Under a
-// non-Chinese locale fontconfig would otherwise pick the Japanese face of the CJK fonts.
+// The program's name and icon, the Chinese locale with Qt's own Chinese texts, Fusion style,
+// the program's style sheet and a Simplified Chinese interface font. Under a non-Chinese
+// locale fontconfig would otherwise pick the Japanese face of the CJK fonts.
 void applyLook(QApplication& app);
 
 // A fresh program home: the empty database (schema and operator 0001) and, when absent, the

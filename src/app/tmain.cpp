@@ -15,12 +15,16 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QStatusBar>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -80,15 +84,16 @@ struct ToolbarEntry
     const char* entry;
     bool visible;
     ToolbarArt art;
+    const char* shown = nullptr; // the caption over two lines, where one is too narrow
 };
 const ToolbarEntry g_toolbar[] = {
     {"增加积分", "增加积分", true, ToolbarArt::AddPoints},
-    {"退/换货减积分", "退货扣积分", true, ToolbarArt::ReturnPoints},
+    {"退/换货减积分", "退货扣积分", true, ToolbarArt::ReturnPoints, "退/换货\n减积分"},
     {"积分兑换", "积分兑换", true, ToolbarArt::Redeem},
     {"会员管理", "新增修改会员信息", true, ToolbarArt::Members},
     {"会员查询", "会员查询", false, ToolbarArt::MemberQuery},
-    {"口头挂失及取消", "会员卡口头挂失及取消", false, ToolbarArt::VerbalLoss},
-    {"会员卡挂失/换卡", "会员卡正式挂失", true, ToolbarArt::CardLoss},
+    {"口头挂失及取消", "会员卡口头挂失及取消", false, ToolbarArt::VerbalLoss, "口头挂失\n及取消"},
+    {"会员卡挂失/换卡", "会员卡正式挂失", true, ToolbarArt::CardLoss, "会员卡\n挂失/换卡"},
     {"生日提醒", "会员生日提醒", true, ToolbarArt::Birthday},
     {"系统帮助", "帮助", true, ToolbarArt::Help},
     {"暂时离开", nullptr, true, ToolbarArt::AwayLock},
@@ -97,6 +102,59 @@ const ToolbarEntry g_toolbar[] = {
 
 constexpr int CaptionWidth = 1025;
 constexpr int CaptionHeight = 73;
+
+// A toolbar button 60 pixels square: the 32-pixel picture above the caption. A caption too long
+// for one line is shown on the two lines it is given (its text stays the caption), in the
+// largest size up to the button's own font that fits.
+class ToolbarButton : public QToolButton
+{
+public:
+    static constexpr int Side = 60;
+    using QToolButton::QToolButton;
+    void setCaptionLines(const QStringList& lines) { m_lines = lines; }
+    QSize sizeHint() const override { return {Side, Side}; }
+    QSize minimumSizeHint() const override { return {Side, Side}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        option.icon = QIcon();
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+
+        const QRect picture((width() - 32) / 2, 2, 32, 32);
+        icon().paint(&painter, picture, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+
+        const QStringList lines = m_lines.isEmpty() ? QStringList{text()} : m_lines;
+        const QRect room(1, picture.bottom() + 1, width() - 2, height() - picture.bottom() - 2);
+        QFont font = painter.font();
+        // Chinese lines sit closer than the font's own spacing would put them.
+        const auto step = [&] { return qRound(QFontInfo(font).pixelSize() * 1.1); };
+        const auto fits = [&] {
+            const QFontMetrics metrics(font);
+            for (const QString& line : lines)
+                if (metrics.horizontalAdvance(line) > room.width())
+                    return false;
+            return lines.size() == 1 || step() * lines.size() <= room.height();
+        };
+        while (!fits() && font.pointSizeF() > 6)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        painter.setFont(font);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        const int lineHeight = lines.size() == 1 ? room.height() : step();
+        int top = room.top() + (room.height() - lineHeight * int(lines.size())) / 2;
+        for (const QString& line : lines) {
+            painter.drawText(QRect(room.left(), top, room.width(), lineHeight), Qt::AlignCenter | Qt::TextDontClip, line);
+            top += lineHeight;
+        }
+    }
+
+private:
+    QStringList m_lines;
+};
 
 } // namespace
 
@@ -211,14 +269,16 @@ void TMAIN::buildToolbar()
 
     for (const ToolbarEntry& t : g_toolbar) {
         const QString caption = QString::fromUtf8(t.caption);
-        auto* button = new QToolButton(m_toolbar);
+        auto* button = new ToolbarButton(m_toolbar);
         button->setObjectName(caption);
         button->setText(caption);
         button->setAccessibleName(caption);
         button->setIcon(toolbarIcon(t.art));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setMinimumSize(60, 60);
+        button->setFixedSize(ToolbarButton::Side, ToolbarButton::Side);
+        if (t.shown)
+            button->setCaptionLines(QString::fromUtf8(t.shown).split(u'\n'));
         button->setAutoRaise(true);
         QAction* slot = m_toolbar->addWidget(button);
         slot->setVisible(t.visible);
@@ -230,7 +290,7 @@ void TMAIN::buildToolbar()
         m_buttonOrder.append(button);
     }
     connect(m_buttons.value(u"退出"_s), &QToolButton::clicked, this, [this] { close(); });
-    // The away lock arrives with the password screens; until then the button does nothing.
+    // 暂时离开 gets the away lock with the other screens' wiring.
 }
 
 void TMAIN::buildStatusBar()
@@ -325,12 +385,16 @@ bool TMAIN::OpenOrActivate(const QString& caption)
     return false;
 }
 
-QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint position)
+QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint position, Frame frame)
 {
     screen->setWindowTitle(caption);
     // The screen's own size is what its layout was made for; the frame comes on top of it.
     const QSize wanted = screen->testAttribute(Qt::WA_Resized) ? screen->size() : screen->sizeHint();
-    QMdiSubWindow* child = m_mdi->addSubWindow(screen);
+    Qt::WindowFlags flags;
+    if (frame == Frame::MinimiseAndClose)
+        flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    QMdiSubWindow* child = m_mdi->addSubWindow(screen, flags);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(caption);
     child->move(position);
@@ -340,17 +404,18 @@ QMdiSubWindow* TMAIN::addChild(QWidget* screen, const QString& caption, QPoint p
     return child;
 }
 
-QMdiSubWindow* TMAIN::openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create)
+QMdiSubWindow* TMAIN::openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create,
+                                Frame frame)
 {
     if (OpenOrActivate(caption))
         return m_mdi->activeSubWindow();
-    return addChild(create(), caption, position);
+    return addChild(create(), caption, position, frame);
 }
 
 void TMAIN::registerScreen(const QString& entryCaption, const QString& caption, QPoint position,
-                           std::function<QWidget*()> create)
+                           std::function<QWidget*()> create, Frame frame)
 {
-    m_screens.insert(caption, {position, std::move(create)});
+    m_screens.insert(caption, {position, std::move(create), frame});
     if (!entryCaption.isEmpty())
         setEntryHandler(entryCaption, [this, caption] { openScreen(caption); });
 }
@@ -360,7 +425,7 @@ bool TMAIN::openScreen(const QString& caption)
     const auto it = m_screens.constFind(caption);
     if (it == m_screens.cend())
         return false;
-    openChild(caption, it->position, it->create);
+    openChild(caption, it->position, it->create, it->frame);
     return true;
 }
 

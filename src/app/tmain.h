@@ -42,19 +42,24 @@ public:
     // Loads the background picture; a missing or unreadable file leaves no picture, silently.
     void setBackgroundPicture(const QString& path);
 
+    // The buttons in a child window's title bar: minimise, maximise and close, or (the
+    // transaction and history screens) minimise and close only.
+    enum class Frame { Full, MinimiseAndClose };
+
     // Brings back the child window with exactly this caption (restored, enabled, shown,
     // focused) and returns true; false when none is open.
     bool OpenOrActivate(const QString& caption);
     // Places a new screen as a child window under the caption at the given position; the
     // window is destroyed when it closes.
-    QMdiSubWindow* addChild(QWidget* screen, const QString& caption, QPoint position);
+    QMdiSubWindow* addChild(QWidget* screen, const QString& caption, QPoint position, Frame frame = Frame::Full);
     // Open-or-activate with a factory: the usual way a menu entry opens its screen.
-    QMdiSubWindow* openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create);
+    QMdiSubWindow* openChild(const QString& caption, QPoint position, const std::function<QWidget*()>& create,
+                             Frame frame = Frame::Full);
 
     // A child screen known by its caption, opened by its menu entry (when given) and by other
     // screens through Screens::open.
     void registerScreen(const QString& entryCaption, const QString& caption, QPoint position,
-                        std::function<QWidget*()> create);
+                        std::function<QWidget*()> create, Frame frame = Frame::Full);
     // Open-or-activate of a registered screen; false when none has that caption.
     bool openScreen(const QString& caption);
 
@@ -119,6 +124,7 @@ private:
     {
         QPoint position;
         std::function<QWidget*()> create;
+        Frame frame;
     };
     QHash<QString, ScreenEntry> m_screens;
     QTimer m_timer1;

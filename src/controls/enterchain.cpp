@@ -77,8 +77,13 @@ void EnterChain::chain(const QList<QWidget*>& order, QAbstractButton* finalButto
 {
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         link(order.at(i), order.at(i + 1));
-    if (finalButton && !order.isEmpty())
-        linkToButton(order.last(), finalButton);
+    if (finalButton && !order.isEmpty()) {
+        QPointer<QAbstractButton> target(finalButton);
+        linkToAction(order.last(), [target] {
+            if (target && target->isEnabled())
+                target->setFocus(Qt::OtherFocusReason);
+        });
+    }
 }
 
 bool EnterChain::eventFilter(QObject* watched, QEvent* event)

@@ -10,7 +10,8 @@ class QAbstractButton;
 class QWidget;
 
 // Enter moves the focus through a screen's inputs in a fixed order, and from the last input
-// presses the screen's main button, so a counter operator never needs the mouse.
+// to the screen's main button, which a second Enter presses; a counter operator never needs
+// the mouse, and no single Enter saves what the operator has not looked at.
 class QApplication;
 
 // Enter on a focused push button presses it, as on the shop's Windows desks: the chains end on
@@ -25,11 +26,11 @@ public:
 
     // Enter in `from` moves the focus to `to`.
     void link(QWidget* from, QWidget* to);
-    // Enter in `from` clicks `button`.
+    // Enter in `from` clicks `button` while it is enabled (a search field runs its search).
     void linkToButton(QWidget* from, QAbstractButton* button);
     // Enter in `from` runs `action` (a lookup, a search).
     void linkToAction(QWidget* from, std::function<void()> action);
-    // Links each widget to the next and the last to the button.
+    // Links each widget to the next, and the last to the button while the button is enabled.
     void chain(const QList<QWidget*>& order, QAbstractButton* finalButton = nullptr);
 
 protected:

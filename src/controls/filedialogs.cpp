@@ -1,9 +1,19 @@
 #include "controls/filedialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
 
 namespace {
 FileDialogs* g_dialogs = nullptr;
+
+QHash<QString, QString>& lastFolders()
+{
+    static QHash<QString, QString> folders;
+    return folders;
+}
 
 FileDialogs::Choice run(QFileDialog& dialog, const QStringList& filters)
 {
@@ -30,8 +40,22 @@ void FileDialogs::setInstance(FileDialogs* dialogs)
     g_dialogs = dialogs;
 }
 
-FileDialogs::Choice QtFileDialogs::save(QWidget* parent, const QString& caption, const QString& name,
-                                        const QStringList& filters, int filter)
+QString FileDialogs::startFolder(const QString& screen)
+{
+    const QString last = lastFolders().value(screen);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void FileDialogs::remember(const QString& screen, const QString& chosenPath)
+{
+    lastFolders().insert(screen, QFileInfo(chosenPath).absolutePath());
+}
+
+FileDialogs::Choice QtFileDialogs::save(QWidget* parent, const QString& caption, const QString& folder,
+                                        const QString& name, const QStringList& filters, int filter)
 {
     QFileDialog dialog(parent, caption);
     // Qt's own dialog: the same look and the same Chinese labels on every desktop.
@@ -41,6 +65,7 @@ FileDialogs::Choice QtFileDialogs::save(QWidget* parent, const QString& caption,
     dialog.setNameFilters(filters);
     if (filter >= 1 && filter <= filters.size())
         dialog.selectNameFilter(filters.at(filter - 1));
+    dialog.setDirectory(folder);
     dialog.selectFile(name);
     return run(dialog, filters);
 }

@@ -13,9 +13,11 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSqlRecord>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -27,6 +29,10 @@ QString columnTitle(const GridColumn& column)
     return column.title.isEmpty() ? column.field : column.title;
 }
 
+// A column is made as wide as its title and the texts of the first rows, but no wider than
+// this: one long address must not push the other columns off the screen.
+constexpr int FitRows = 50;
+constexpr int MaxFittedWidth = 320;
 
 } // namespace
 
@@ -192,8 +198,13 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return RecordGrid::format(source.isValid() ? source.data(Qt::DisplayRole) : QVariant(),
                                   m_columns.at(index.column()).format);
-    if (role == Qt::EditRole)
+    if (role == Qt::EditRole) {
+        // An editable cell is corrected as the text it shows, in a plain line edit.
+        if (m_editor)
+            return RecordGrid::format(source.isValid() ? source.data(Qt::DisplayRole) : QVariant(),
+                                      m_columns.at(index.column()).format);
         return source.isValid() ? source.data(Qt::EditRole) : QVariant();
+    }
     return {};
 }
 
@@ -229,7 +240,20 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return m_editor && sourceColumn(index.column()) >= 0 ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !m_editor || sourceColumn(index.column()) < 0)
+        return false;
+    const QString text = value.toString();
+    if (text == data(index, Qt::EditRole).toString())
+        return false; // left as it was: nothing to write
+    return m_editor(index.row(), index.column(), text);
 }
 
 bool GridModel::canFetchMore(const QModelIndex& parent) const
@@ -318,8 +342,28 @@ void RecordGrid::Private::layoutFooter()
     }
 }
 
+void RecordGrid::Private::fitColumns()
+{
+    QHeaderView* header = view->horizontalHeader();
+    const QFontMetrics metrics = view->fontMetrics();
+    const int padding = 2 * view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 14;
+    const int rows = std::min(model->rowCount(), FitRows);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        int wanted = 0;
+        for (int row = 0; row < rows; ++row)
+            wanted = std::max(wanted, metrics.horizontalAdvance(cellText(row, column)) + padding);
+        // Only ever wider: a width the title needs, or one the operator dragged, stays.
+        wanted = std::min(wanted, MaxFittedWidth);
+        if (wanted > header->sectionSize(column))
+            header->resizeSection(column, wanted);
+    }
+}
+
 void RecordGrid::Private::onSourceReset()
 {
+    fitColumns();
     q->refreshFooters();
     footersFresh = true;
     // A reopen shows other rows: tell the screen even when the row number stays 0.
@@ -365,6 +409,32 @@ QString RecordGrid::Private::cellText(int row, int column) const
     if (sourceColumn < 0)
         return {};
     return RecordGrid::format(query->index(row, sourceColumn).data(), model->columns().at(column).format);
+}
+
+bool RecordGrid::Private::writeCell(int row, int column, const QString& text)
+{
+    const QString error = cellWriter(row, model->columns().at(column).field, text);
+    // The editor is still closing: the box and the reopen wait until it is gone.
+    QPointer<SharedQuery> source = query;
+    QMetaObject::invokeMethod(
+        this,
+        [this, source, row, column, error] {
+            if (!error.isEmpty()) {
+                MessageService::notify(q, Notice::plain(error));
+                return;
+            }
+            if (!source)
+                return;
+            const QString failed = source->open();
+            if (!failed.isEmpty()) {
+                MessageService::notify(q, Notice::plain(failed));
+                return;
+            }
+            if (ensureFetched(row))
+                view->setCurrentIndex(model->index(row, column));
+        },
+        Qt::QueuedConnection);
+    return error.isEmpty();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -485,6 +555,18 @@ void RecordGrid::setSelection(Selection selection)
     d->view->setSelectionMode(QAbstractItemView::SingleSelection);
     d->view->setSelectionBehavior(selection == Selection::Row ? QAbstractItemView::SelectRows
                                                               : QAbstractItemView::SelectItems);
+}
+
+void RecordGrid::setCellWriter(CellWriter write)
+{
+    d->cellWriter = std::move(write);
+    if (d->cellWriter)
+        d->model->setEditor([this](int row, int column, const QString& text) { return d->writeCell(row, column, text); });
+    else
+        d->model->setEditor({});
+    d->view->setEditTriggers(d->cellWriter ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                                 | QAbstractItemView::AnyKeyPressed
+                                           : QAbstractItemView::NoEditTriggers);
 }
 
 void RecordGrid::setSource(SharedQuery* query)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QTableView;
 class QLabel;
 
@@ -30,7 +32,7 @@ struct GridFooter
     QString sumField = {}; // for Sum: the query column summed (usually underField)
 };
 
-// The record grid of every list screen: read-only, centred titles and cells, whole-row or
+// The record grid of every list screen: read-only unless given a cell writer, centred titles and cells, whole-row or
 // single-cell selection, sorting on a title click (Ctrl+click adds a further key), a find
 // dialog (Ctrl+F) and a yellow footer row. It shows a SharedQuery; rows are fetched lazily and
 // the footer comes from one aggregate statement over the same condition, so a grid over
@@ -49,6 +51,13 @@ public:
     QList<GridColumn> visibleColumns() const;
     void setFooters(const QList<GridFooter>& footers);
     void setSelection(Selection selection);
+
+    // Makes the cells editable, as a list whose rows are corrected in place: a cell the
+    // operator changes is handed to `write` with its row and field, which stores the text and
+    // returns the engine's error text (empty when stored). Stored, the query is reopened so the
+    // grid shows what was stored; refused, the text is shown and the cell keeps its value.
+    using CellWriter = std::function<QString(int row, const QString& field, const QString& text)>;
+    void setCellWriter(CellWriter write);
 
     // Binds the grid to a shared query; every reopen of the query refreshes the grid and footer.
     void setSource(SharedQuery* query);

@@ -39,6 +39,9 @@ public:
     QMap<int, QVariant> itemData(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // Editable cells hand each change here; false keeps the old value.
+    void setEditor(std::function<bool(int row, int column, const QString& text)> editor) { m_editor = std::move(editor); }
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
@@ -53,6 +56,7 @@ private:
     // closed query is not marked before its rows are.
     QList<SharedQuery::SortKey> m_shownKeys;
     QList<QMetaObject::Connection> m_connections;
+    std::function<bool(int row, int column, const QString& text)> m_editor;
 };
 
 class RecordGrid::Private : public QObject
@@ -64,11 +68,14 @@ public:
     void rebuildFooterCells();
     void layoutFooter();
     void onSourceReset();
+    // Widens the columns to their first rows' texts, within a limit.
+    void fitColumns();
     void onCurrentChanged(const QModelIndex& current);
     // Fetches until `row` is on hand or the query has no more; true when it is.
     bool ensureFetched(int row) const;
     int firstVisibleColumn() const;
     QString cellText(int row, int column) const;
+    bool writeCell(int row, int column, const QString& text);
 
     RecordGrid* const q;
     GridModel* model;
@@ -85,6 +92,7 @@ public:
     // The reset already refreshed the footer for the reopen that follows it.
     bool footersFresh = false;
     int lastRow = -1;
+    RecordGrid::CellWriter cellWriter;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,6 +23,97 @@ namespace Engine {
 namespace {
 // Two programs on one file wait for each other instead of failing at once.
 constexpr auto ConnectOptions = "QSQLITE_BUSY_TIMEOUT=10000";
+
+// SQLite's NOCASE folds A-Z, which is what card numbers and operator IDs are typed with.
+constexpr auto Caseless = "COLLATE NOCASE";
+
+void setSchemaVersion(const QSqlDatabase& db, int version)
+{
+    // A pragma takes no bound value; the number is the program's own.
+    Sql::run(db, u"PRAGMA user_version = %1"_s.arg(version));
+}
+
+QStringList columnsInFile(const QSqlDatabase& db, const QString& table)
+{
+    QStringList names;
+    QSqlQuery q = Sql::run(db, u"SELECT name FROM pragma_table_info(?)"_s, {table});
+    while (q.next())
+        names << q.value(0).toString();
+    return names;
+}
+
+// Brings every table to its current definition: SQLite changes a column's comparison only by
+// building the table anew, copying the rows across and putting the new table in its place.
+// Columns the file lacks start empty; the indexes are made again afterwards.
+void rebuildTables(const QSqlDatabase& db)
+{
+    for (const Schema::Table& table : Schema::tables()) {
+        const QString name = QString::fromUtf8(table.name);
+        const QString standIn = name + u"_升级"_s;
+        const QStringList present = columnsInFile(db, name);
+        QStringList copied;
+        for (const Schema::Column& c : table.columns) {
+            const QString column = QString::fromUtf8(c.name);
+            if (present.contains(column))
+                copied << Sql::quotedName(column);
+        }
+        Sql::run(db, Schema::createTable(table, standIn, caselessCollation()));
+        if (!present.isEmpty()) {
+            Sql::run(db, u"INSERT INTO %1 (%2) SELECT %2 FROM %3"_s.arg(Sql::quotedName(standIn), copied.join(u", "_s),
+                                                                        Sql::quotedName(name)));
+            Sql::run(db, u"DROP TABLE %1"_s.arg(Sql::quotedName(name)));
+        }
+        Sql::run(db, u"ALTER TABLE %1 RENAME TO %2"_s.arg(Sql::quotedName(standIn), Sql::quotedName(name)));
+    }
+    for (const QString& index : Schema::indexStatements())
+        Sql::run(db, index);
+}
+
+// Step n brings a file of version n to version n + 1; each is written once and kept, so a
+// shop's file of any age walks up through all of them.
+using UpgradeStep = void (*)(const QSqlDatabase& db);
+const UpgradeStep g_upgradeSteps[] = {
+    // 0 → 1: card numbers, category names and operator IDs compare without regard to case.
+    rebuildTables,
+};
+static_assert(std::size(g_upgradeSteps) == Schema::Version, "one upgrade step per schema version");
+
+bool upgrade(const QSqlDatabase& db, QString* error)
+{
+    int from = 0;
+    // Read again inside the transaction: another counter may have upgraded the file meanwhile.
+    const QString failed = Sql::transact(db, [&] {
+        from = schemaVersion(db);
+        if (from >= Schema::Version)
+            return;
+        for (int v = from; v < Schema::Version; ++v)
+            g_upgradeSteps[v](db);
+        setSchemaVersion(db, Schema::Version);
+    });
+    if (!failed.isEmpty()) {
+        *error = u"数据库无法从版本 %1 升级到版本 %2：%3"_s.arg(from).arg(Schema::Version).arg(failed);
+        return false;
+    }
+    return true;
+}
+
+// A file of an older version is upgraded; one a newer program has written is left alone, as
+// this program does not know what its tables now mean.
+bool bringUpToDate(const QSqlDatabase& db, QString* error)
+{
+    int version = 0;
+    try {
+        version = schemaVersion(db);
+    } catch (const Failure& failure) {
+        *error = failure.text();
+        return false;
+    }
+    if (version > Schema::Version) {
+        *error = u"数据库文件来自更新版本的程序（数据库版本 %1，本程序只认识到版本 %2）"_s.arg(version).arg(Schema::Version);
+        return false;
+    }
+    return version == Schema::Version || upgrade(db, error);
+}
 
 // The settings every connection gets right after it opens.
 bool configure(QSqlDatabase& db, QString* error)
@@ -93,7 +185,21 @@ bool open(const QString& connectionName, const QString& path, QString* error)
         close(connectionName);
         return false;
     }
+    if (!bringUpToDate(QSqlDatabase::database(connectionName, false), error)) {
+        close(connectionName);
+        return false;
+    }
     return true;
+}
+
+int schemaVersion(const QSqlDatabase& db)
+{
+    return Sql::scalar(db, u"PRAGMA user_version"_s).toInt();
+}
+
+QString caselessCollation()
+{
+    return QString::fromLatin1(Caseless);
 }
 
 void close(const QString& connectionName)
@@ -123,8 +229,9 @@ bool create(const QString& path, QString* error)
     if (ok) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         const QString failed = Sql::transact(db, [&] {
-            for (const QString& statement : Schema::createStatements())
+            for (const QString& statement : Schema::createStatements(caselessCollation()))
                 Sql::run(db, statement);
+            setSchemaVersion(db, Schema::Version);
             Sql::run(db, u"INSERT INTO 操作员 (操作员, 姓名) VALUES (?, ?)"_s,
                      {QString::fromUtf8(Schema::BuiltInOperatorId), QString::fromUtf8(Schema::BuiltInOperatorName)});
         });

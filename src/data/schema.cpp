@@ -9,8 +9,8 @@ namespace Schema {
 namespace {
 const std::initializer_list<Table> g_tables = {
     {"会员卡信息",
-     {{"会员卡号", "TEXT NOT NULL"},
-      {"卡类别", "TEXT"},
+     {{"会员卡号", "TEXT NOT NULL", Compare::Caseless},
+      {"卡类别", "TEXT", Compare::Caseless},
       {"会员姓名", "TEXT"},
       {"性别", "TEXT"},
       {"身份证号", "TEXT"},
@@ -32,13 +32,13 @@ const std::initializer_list<Table> g_tables = {
       {"积分", "REAL NOT NULL DEFAULT 0"},
       {"口头挂失标志", "INTEGER NOT NULL DEFAULT 0"}}},
     {"卡类别",
-     {{"卡类别", "TEXT NOT NULL"},
+     {{"卡类别", "TEXT NOT NULL", Compare::Caseless},
       {"积分比例", "INTEGER"},
       {"允许兑换礼品", "INTEGER NOT NULL DEFAULT 0"},
       {"允许返现金", "INTEGER NOT NULL DEFAULT 0"}}},
     {"流水记录",
      {{"编号", "TEXT NOT NULL"},
-      {"会员卡号", "TEXT"},
+      {"会员卡号", "TEXT", Compare::Caseless},
       {"会员姓名", "TEXT"},
       {"商品", "TEXT"},
       {"兑换礼品", "TEXT"},
@@ -49,15 +49,15 @@ const std::initializer_list<Table> g_tables = {
       {"时间", "TEXT"},
       {"经手人", "TEXT"}}},
     {"挂失记录",
-     {{"旧卡号", "TEXT"},
-      {"新卡号", "TEXT"},
+     {{"旧卡号", "TEXT", Compare::Caseless},
+      {"新卡号", "TEXT", Compare::Caseless},
       {"会员姓名", "TEXT"},
       {"原有积分", "REAL"},
       {"日期", "TEXT"},
       {"时间", "TEXT"},
       {"经手人", "TEXT"}}},
     {"口头挂失记录",
-     {{"会员卡号", "TEXT"},
+     {{"会员卡号", "TEXT", Compare::Caseless},
       {"会员姓名", "TEXT"},
       {"口头挂失日期", "TEXT"},
       {"口头挂失时间", "TEXT"},
@@ -69,18 +69,19 @@ const std::initializer_list<Table> g_tables = {
      {{"礼品名称", "TEXT"}, {"单位", "TEXT"}, {"数量", "REAL"}, {"备注", "TEXT"}, {"日期", "TEXT"}}},
     {"礼品使用记录",
      {{"单据号", "TEXT"},
-      {"会员卡号", "TEXT"},
+      {"会员卡号", "TEXT", Compare::Caseless},
       {"会员姓名", "TEXT"},
       {"礼品名称", "TEXT"},
       {"单位", "TEXT"},
       {"数量", "REAL"},
       {"日期", "TEXT"},
       {"经手人", "TEXT"}}},
-    {"操作员", {{"操作员", "TEXT NOT NULL"}, {"姓名", "TEXT"}, {"密码", "TEXT DEFAULT ''"}}},
-    {"权限清单", {{"xuhao", "INTEGER"}, {"bianhao", "TEXT"}, {"quanxianming", "TEXT"}}},
+    {"操作员", {{"操作员", "TEXT NOT NULL", Compare::Caseless}, {"姓名", "TEXT"}, {"密码", "TEXT DEFAULT ''"}}},
+    {"权限清单", {{"xuhao", "INTEGER"}, {"bianhao", "TEXT", Compare::Caseless}, {"quanxianming", "TEXT"}}},
 };
 
-// Unique keys the screens' own checks rely on, and the columns screens look rows up by.
+// Unique keys the screens' own checks rely on, and the columns screens look rows up by. An index
+// takes its column's comparison, so a caseless key is unique and found regardless of case.
 const char* const g_indexes[] = {
     "CREATE UNIQUE INDEX 会员卡信息_会员卡号 ON 会员卡信息 (会员卡号)",
     "CREATE UNIQUE INDEX 卡类别_卡类别 ON 卡类别 (卡类别)",
@@ -119,6 +120,18 @@ bool hasColumn(const QString& table, const QString& column)
     return columnsOf(table).contains(column);
 }
 
+QString createTable(const Table& table, const QString& name, const QString& caseless)
+{
+    QStringList defs;
+    for (const Column& c : table.columns) {
+        QString def = u"\"%1\" %2"_s.arg(QString::fromUtf8(c.name), QString::fromUtf8(c.type));
+        if (c.compare == Compare::Caseless)
+            def += u' ' + caseless;
+        defs << def;
+    }
+    return u"CREATE TABLE \"%1\" (%2)"_s.arg(name, defs.join(u", "_s));
+}
+
 QString missingIn(const QSqlDatabase& db)
 {
     const QStringList present = db.tables();
@@ -136,18 +149,20 @@ QString missingIn(const QSqlDatabase& db)
     return {};
 }
 
-QStringList createStatements()
+QStringList indexStatements()
 {
     QStringList statements;
-    for (const Table& t : g_tables) {
-        QStringList defs;
-        for (const Column& c : t.columns)
-            defs << u"\"%1\" %2"_s.arg(QString::fromUtf8(c.name), QString::fromUtf8(c.type));
-        statements << u"CREATE TABLE \"%1\" (%2)"_s.arg(QString::fromUtf8(t.name), defs.join(u", "_s));
-    }
     for (const char* index : g_indexes)
         statements << QString::fromUtf8(index);
     return statements;
+}
+
+QStringList createStatements(const QString& caseless)
+{
+    QStringList statements;
+    for (const Table& t : g_tables)
+        statements << createTable(t, QString::fromUtf8(t.name), caseless);
+    return statements + indexStatements();
 }
 
 } // namespace Schema

@@ -9,10 +9,16 @@
 // statement keeps at two places.
 namespace Schema {
 
+// How a text column compares. Card numbers, category names and operator IDs are keys that
+// the shop types in any letter case: "a001" finds the card A001, and two keys that differ only
+// in case cannot both exist. The engine supplies the clause that makes a column so.
+enum class Compare { Exact, Caseless };
+
 struct Column
 {
     const char* name;
     const char* type; // SQL type with its default, as the engine is told
+    Compare compare = Compare::Exact;
 };
 
 struct Table
@@ -28,13 +34,22 @@ const std::initializer_list<Table>& tables();
 QStringList columnsOf(const QString& table);
 bool hasColumn(const QString& table, const QString& column);
 
+// The version of the tables and indexes this program makes, kept in the file: every change
+// to them raises it by one and comes with the upgrade step that brings an older file along.
+inline constexpr int Version = 1;
+
+// The statement that creates a table under the given name (its own, or a stand-in while the
+// table is rebuilt); caseless is the engine's clause for a Caseless column ("COLLATE …").
+QString createTable(const Table& table, const QString& name, const QString& caseless);
+// Every index, unique keys first; they follow their columns' comparison.
+QStringList indexStatements();
 // What the database lacks of this schema: the first table or column missing, described for the
 // operator ("缺少表“会员卡信息”"); empty when every table is there with all its columns. Extra
 // tables and columns are no obstacle.
 QString missingIn(const QSqlDatabase& db);
 
 // Statements that create every table and index of an empty database.
-QStringList createStatements();
+QStringList createStatements(const QString& caseless);
 
 inline constexpr auto BuiltInOperatorId = "0001";
 inline constexpr auto BuiltInOperatorName = "系统管理员";

@@ -16,7 +16,9 @@ SharedQuery::SharedQuery(QString connectionName, QString designStatement, QObjec
 void SharedQuery::setStatement(const QString& statement, const QVariantList& values)
 {
     m_statement = statement;
-    m_values = values;
+    m_values.clear();
+    for (const QVariant& value : values)
+        m_values << Sql::boundValue(value);
     m_sort.clear();
 }
 

@@ -19,6 +19,13 @@ QString quotedName(const QString& name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QVariant boundValue(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QString>() && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    return value;
+}
+
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
 {
     QSqlQuery query(db);
@@ -26,7 +33,7 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
     if (!query.prepare(statement))
         throw Failure(errorText(query.lastError()));
     for (const QVariant& value : values)
-        query.addBindValue(value);
+        query.addBindValue(boundValue(value));
     if (!query.exec())
         throw Failure(errorText(query.lastError()));
     return query;
@@ -48,7 +55,7 @@ Statement::Statement(const QSqlDatabase& db, const QString& text) : m_query(db)
 QSqlQuery& Statement::run(const QVariantList& values)
 {
     for (qsizetype i = 0; i < values.size(); ++i)
-        m_query.bindValue(int(i), values.at(i));
+        m_query.bindValue(int(i), boundValue(values.at(i)));
     if (!m_query.exec())
         throw Failure(errorText(m_query.lastError()));
     return m_query;

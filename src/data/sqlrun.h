@@ -29,8 +29,13 @@ namespace Sql {
 // the result's own columns are ever quoted into a statement; values are always bound.
 QString quotedName(const QString& name);
 
-// Prepares, binds every value positionally and executes; throws Failure with the engine's
-// own text on any error. Values never become part of the statement text.
+// A value as it is bound: text is stored as text even when empty (an empty field gives a null
+// QString, which the driver would store as null), so '' and null stay apart; only an invalid
+// QVariant() stands for null.
+QVariant boundValue(const QVariant& value);
+
+// Prepares, binds every value positionally (through boundValue) and executes; throws Failure
+// with the engine's own text on any error. Values never become part of the statement text.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
 // The first column of the first row, or an invalid QVariant when there is no row.

@@ -3,6 +3,7 @@
 #include "controls/enterchain.h"
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "sheets/listexport.h"
 
@@ -73,12 +74,12 @@ LossListScreen::LossListScreen(TDM1& dm, const LossViews::View& view, const QStr
     connect(findButton, &QPushButton::clicked, this, &LossListScreen::find);
     connect(all, &QPushButton::clicked, this, &LossListScreen::showAll);
     connect(excel, &QPushButton::clicked, m_export, &ListExport::run);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
 }
 
-void LossListScreen::showEvent(QShowEvent* event)
+void LossListScreen::opening()
 {
-    QWidget::showEvent(event);
     m_column->clear();
     m_column->addItems(m_view.filterColumns);
     m_column->setCurrentIndex(0);

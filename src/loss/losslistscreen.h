@@ -29,9 +29,11 @@ public:
 protected:
     LossListScreen(TDM1& dm, const LossViews::View& view, const QString& listCaption,
                    const QList<GridColumn>& columns, QWidget* parent);
-    void showEvent(QShowEvent* event) override;
 
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     TDM1& m_dm;
     const LossViews::View& m_view;
     RecordGrid* m_grid;

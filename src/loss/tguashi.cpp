@@ -1,7 +1,7 @@
 #include "loss/tguashi.h"
 
-#include "controls/heading.h"
 #include "controls/enterchain.h"
+#include "controls/heading.h"
 #include "controls/messageservice.h"
 #include "controls/screens.h"
 #include "data/tdm1.h"
@@ -82,12 +82,12 @@ Tguashi::Tguashi(TDM1& dm, QWidget* parent)
     connect(m_panel, &MemberPanel::searched, m_newCard, &QLineEdit::clear);
     connect(m_confirm, &QPushButton::clicked, this, &Tguashi::confirm);
     connect(all, &QPushButton::clicked, this, &Tguashi::showAllRecords);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
 }
 
-void Tguashi::showEvent(QShowEvent* event)
+void Tguashi::opening()
 {
-    QWidget::showEvent(event);
     m_panel->clear();
     m_newCard->clear();
     m_newCard->setEnabled(true);

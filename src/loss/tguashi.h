@@ -20,10 +20,10 @@ public:
     void confirm();
     void showAllRecords();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     TDM1& m_dm;
     MemberPanel* m_panel;
     QLineEdit* m_newCard;

@@ -2,6 +2,7 @@
 
 #include "controls/heading.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "loss/verballoss.h"
 #include "members/memberpanel.h"
@@ -73,12 +74,12 @@ Tkoutou::Tkoutou(TDM1& dm, QWidget* parent)
             m_confirm->setFocus(Qt::OtherFocusReason);
     });
     connect(m_confirm, &QPushButton::clicked, this, &Tkoutou::confirm);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
 }
 
-void Tkoutou::showEvent(QShowEvent* event)
+void Tkoutou::opening()
 {
-    QWidget::showEvent(event);
     m_panel->clear();
     m_modes->button(int(VerbalLoss::Mode::Report))->setChecked(true);
     m_panel->cardField()->setFocus(Qt::OtherFocusReason);

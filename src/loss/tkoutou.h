@@ -21,10 +21,12 @@ public:
     void confirm();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     TDM1& m_dm;
     MemberPanel* m_panel;
     QGroupBox* m_modeBox;

@@ -27,9 +27,13 @@ QList<MaintenanceActions::Entry> MaintenanceActions::entries()
 
 void MaintenanceActions::backup()
 {
-    const FileDialogs::Choice choice = FileDialogs::instance().save(m_owner, u"数据备份"_s, m_proposedName, AllFiles, 1);
+    const QString screen = u"数据备份"_s;
+    const FileDialogs::Choice choice = FileDialogs::instance().save(m_owner, u"数据备份"_s,
+                                                                    FileDialogs::startFolder(screen), m_proposedName,
+                                                                    AllFiles, 1);
     if (!choice.accepted || choice.path.isEmpty())
         return;
+    FileDialogs::remember(screen, choice.path);
     MessageService::notify(m_owner, Maintenance::backup(m_dm, choice.path).notice);
 }
 

@@ -3,6 +3,7 @@
 #include "controls/heading.h"
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
+#include "controls/screens.h"
 #include "data/clock.h"
 #include "maintenance/maintenance.h"
 
@@ -58,7 +59,7 @@ Tzhengli::Tzhengli(TDM1& dm, QWidget* parent)
     resize(480, 230);
 
     connect(m_confirm, &QPushButton::clicked, this, &Tzhengli::confirm);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
 }
 
 void Tzhengli::confirm()

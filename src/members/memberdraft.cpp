@@ -22,7 +22,7 @@ Notice retiredCard()
 // The values of the columns both screens write, in the order of their statements.
 QVariantList columnValues(const MemberDraft& d)
 {
-    const QVariant nullText{QMetaType::fromType<QString>()};
+    const QVariant null;
     return {d.cardNo,
             d.category,
             d.name,
@@ -41,8 +41,8 @@ QVariantList columnValues(const MemberDraft& d)
             d.carColour,
             Values::dateText(d.purchaseDate),
             d.insured ? 1 : 0,
-            d.insured ? QVariant(Values::dateText(d.insuranceDate)) : nullText,
-            d.insured ? QVariant(Values::dateText(d.insuranceExpiry)) : nullText};
+            d.insured ? QVariant(Values::dateText(d.insuranceDate)) : null,
+            d.insured ? QVariant(Values::dateText(d.insuranceExpiry)) : null};
 }
 
 const QString CategoryMissing =

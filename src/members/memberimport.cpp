@@ -127,7 +127,7 @@ private:
         case Kind::Date: {
             QDate date;
             if (c.type == SheetCell::Type::Empty || (c.type == SheetCell::Type::Text && c.text.trimmed().isEmpty()))
-                return QVariant(QMetaType::fromType<QString>()); // the date pass fills it
+                return QVariant(); // null: the date pass fills it
             if (c.type == SheetCell::Type::Date)
                 date = c.date;
             else if (c.type == SheetCell::Type::Number)

@@ -44,12 +44,12 @@ Tjifenchaxun::Tjifenchaxun(TDM1& dm, QWidget* parent)
         Screens::open(u"会员积分增减详细记录"_s);
         History::showCard(dm, m_panel->currentCard());
     });
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
 }
 
-void Tjifenchaxun::showEvent(QShowEvent* event)
+void Tjifenchaxun::opening()
 {
-    QWidget::showEvent(event);
     m_panel->clear();
     m_panel->cardField()->setFocus(Qt::OtherFocusReason);
 }

@@ -17,10 +17,10 @@ public:
     MemberPanel* panel() const { return m_panel; }
     QPushButton* historyButton() const { return m_history; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     MemberPanel* m_panel;
     QPushButton* m_history;
 };

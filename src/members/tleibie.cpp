@@ -3,6 +3,7 @@
 #include "controls/fieldevents.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "members/categoryfields.h"
 #include "members/tkaleibiexiugai.h"
@@ -68,15 +69,10 @@ Tleibie::Tleibie(TDM1& dm, QWidget* parent)
         }
     });
     connect(m_save, &QPushButton::clicked, this, &Tleibie::save);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { prepare(); });
     connect(change, &QPushButton::clicked, this, &Tleibie::changeCurrent);
     connect(remove, &QPushButton::clicked, this, &Tleibie::deleteCurrent);
-}
-
-void Tleibie::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    prepare();
 }
 
 void Tleibie::prepare()

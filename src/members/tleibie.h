@@ -22,9 +22,6 @@ public:
     void changeCurrent();
     void deleteCurrent();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void prepare();
 

@@ -4,11 +4,12 @@
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
+#include "controls/screens.h"
 #include "data/clock.h"
 #include "data/tdm1.h"
 #include "members/categories.h"
-#include "sheets/listexport.h"
 #include "members/membergrid.h"
+#include "sheets/listexport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -107,14 +108,14 @@ Tquanbuhuiyuan::Tquanbuhuiyuan(TDM1& dm, QWidget* parent)
     resize(1000, 640);
 
     connect(m_query, &QPushButton::clicked, this, &Tquanbuhuiyuan::runQuery);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
     auto* exporter = new ListExport(m_grid, {u"提示"_s, u"导出数据成功！"_s, false}, this);
     connect(m_export, &QPushButton::clicked, exporter, &ListExport::run);
 }
 
-void Tquanbuhuiyuan::showEvent(QShowEvent* event)
+void Tquanbuhuiyuan::opening()
 {
-    QWidget::showEvent(event);
     m_category->clear();
     m_category->addItems(Categories::names(m_dm.ADOConnection1()));
     m_category->setCurrentIndex(m_category->count() > 0 ? 0 : -1);

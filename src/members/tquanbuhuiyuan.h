@@ -35,10 +35,10 @@ public:
     QPushButton* queryButton() const { return m_query; }
     QPushButton* exportButton() const { return m_export; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     TDM1& m_dm;
     QDateEdit* m_from;
     QDateEdit* m_to;

@@ -4,6 +4,7 @@
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "members/memberform.h"
 #include "members/membergrid.h"
@@ -87,14 +88,9 @@ Txinhuiyuan::Txinhuiyuan(TDM1& dm, QWidget* parent)
     connect(edit, &QPushButton::clicked, this, &Txinhuiyuan::editCurrent);
     connect(m_grid, &RecordGrid::rowDoubleClicked, this, &Txinhuiyuan::editCurrent);
     connect(remove, &QPushButton::clicked, this, &Txinhuiyuan::deleteCurrent);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { prepare(); });
     connect(import, &QPushButton::clicked, this, [] { Tdaoru::instance().exec(); });
-}
-
-void Txinhuiyuan::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    prepare();
 }
 
 void Txinhuiyuan::prepare()

@@ -28,9 +28,6 @@ public:
     void deleteCurrent();
     void quickSearch();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void prepare();
 

@@ -31,6 +31,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Esc is no way out: only "退出", the close box or the fifth wrong password end the login.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void prepare();

@@ -30,6 +30,7 @@ Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraf
                  {number, d.cardNo, d.name, d.goods, add ? points : -points, add ? u"购物消费"_s : u"退货减积分"_s,
                   Values::todayText(), Values::nowTimeText(), operatorId});
         saved.number = number;
+        saved.points = Values::pointsText(points);
     });
     if (!failed.isEmpty()) {
         saved.outcome = Outcome::refused(Notice::plain(failed));
@@ -93,7 +94,7 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
     }
 
     const QString failed = transactWithNumber(db, [&](const QString& number) {
-        const double cash = parseNumber(orZero(d.cash));
+        const double cash = RoundTwoDecimals(parseNumber(orZero(d.cash)));
         Sql::run(db, u"update 会员卡信息 set 积分=round(积分-?, 2) where 会员卡号=?"_s, {points, d.cardNo});
         Sql::run(db,
                  u"insert into 流水记录(编号,会员卡号,会员姓名,兑换礼品,返现金,增减积分,增减原因,日期,时间,经手人) "
@@ -111,6 +112,8 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
                      {number, d.cardNo, d.name, g.name, g.unit, quantity, Values::todayText(), operatorId});
         }
         r.number = number;
+        r.points = Values::pointsText(points);
+        r.cash = Values::pointsText(cash);
     });
     if (!failed.isEmpty()) {
         r.outcome = Outcome::refused(Notice::plain(failed));

@@ -31,6 +31,7 @@ struct Saved
 {
     Outcome outcome;
     QString number; // the Transaction number of the saved row
+    QString points; // the points as stored (two decimals at most), for the receipt
 };
 
 // Adds (or takes back) the points and logs "购物消费" (or "退货减积分"). A points text that is
@@ -69,6 +70,8 @@ struct Redeemed
     int badRow = -1; // the first partly filled gift row (from 0), when that refused the save
     QString number;
     QString giftText; // each gift name preceded by one blank
+    QString points;   // points and cash as stored (two decimals at most), for the receipt
+    QString cash;
 };
 
 QString giftText(const QList<GiftRow>& gifts);

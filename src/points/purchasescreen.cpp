@@ -1,10 +1,11 @@
 #include "points/purchasescreen.h"
 
-#include "controls/heading.h"
 #include "controls/enterchain.h"
 #include "controls/fieldevents.h"
+#include "controls/heading.h"
 #include "controls/messageservice.h"
 #include "controls/refillingcombo.h"
+#include "controls/screens.h"
 #include "data/tdm1.h"
 #include "members/memberpanel.h"
 #include "operators/login.h"
@@ -111,18 +112,13 @@ PurchaseScreen::PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Tex
         m_points->clear();
     });
     connect(m_confirm, &QPushButton::clicked, this, &PurchaseScreen::save);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { startState(); });
 }
 
 QComboBox* PurchaseScreen::goods() const
 {
     return m_goods;
-}
-
-void PurchaseScreen::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    startState();
 }
 
 bool PurchaseScreen::eventFilter(QObject* watched, QEvent* event)
@@ -186,7 +182,7 @@ void PurchaseScreen::save()
     lines.name = draft.name;
     lines.line6 = draft.goods;
     lines.line7 = draft.amount;
-    lines.line8 = draft.points.trimmed();
+    lines.line8 = saved.points;
     PrintReceipt(receipt, add ? ReceiptKind::Add : ReceiptKind::Deduct, lines, m_dm.ADOConnection1(),
                  currentOperator().id);
     startState();

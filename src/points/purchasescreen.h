@@ -37,7 +37,6 @@ protected:
         QString pointsLabel;
     };
     PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Texts& texts, QWidget* parent);
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

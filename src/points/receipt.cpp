@@ -12,6 +12,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -147,11 +148,51 @@ QString portDevicePath(const QString& portName)
     return name;
 }
 
-bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs)
+QByteArray feedTail()
 {
+    return QByteArray("\x0b\x1b\x4a\x8c\r\n\n\r\n", 9);
+}
+
+namespace {
+// What went wrong, in the words a counter operator can act on.
+QString portError(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return u"找不到该端口或文件夹"_s;
+    case ENODEV:
+    case ENXIO:
+        return u"端口上没有可用的打印机"_s;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return u"没有写入该端口的权限"_s;
+    case EBUSY:
+        return u"端口正被占用"_s;
+    case EISDIR:
+        return u"这是一个文件夹，不是端口"_s;
+    case ENOSPC:
+        return u"磁盘已满"_s;
+    case EPIPE:
+        return u"打印机已断开"_s;
+    case EIO:
+        return u"打印机读写出错（缺纸、脱机或未接通电源）"_s;
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+} // namespace
+
+bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs, QString* reason)
+{
+    const auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
     const QString path = portDevicePath(portName);
     if (path.isEmpty())
-        return false;
+        return fail(u"没有设置打印端口"_s);
     // Non-blocking, so that a pipe without a reader fails at once instead of waiting for one,
     // and a busy printer says so instead of holding the counter. A missing device is not
     // made into a plain file under /dev; any other name is, as a file port is meant to be.
@@ -164,14 +205,14 @@ bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs
         fd = ::open(native.constData(), flags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return false;
+        return fail(portError(errno));
 
     // The parallel port driver cannot be polled, so a busy port is simply tried again shortly,
     // until the deadline: the operator waits for the paper, but not forever.
     const QDeadlineTimer deadline(timeoutMs);
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
-    bool ok = true;
+    QString why;
     while (left > 0) {
         const ssize_t n = ::write(fd, data, size_t(left));
         if (n > 0) {
@@ -181,14 +222,17 @@ bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs
             continue;
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !deadline.hasExpired()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            why = u"打印机在 %1 秒内没有接收数据"_s.arg(qMax(1, timeoutMs / 1000));
+            break;
         } else {
-            ok = false;
+            why = portError(n < 0 ? errno : EIO);
             break;
         }
     }
-    if (::close(fd) != 0)
-        ok = false;
-    return ok;
+    if (::close(fd) != 0 && why.isEmpty())
+        why = portError(errno);
+    return why.isEmpty() ? true : fail(why);
 }
 
 } // namespace Receipt
@@ -200,7 +244,7 @@ QByteArray receiptBytes(ReceiptKind kind, const ReceiptSettings& settings, const
     const QString separator(Receipt::Width, u'~');
     const Layout layout = layoutOf(kind);
     QByteArray out;
-    out += line(u"          欢 迎 光 临"_s);
+    out += line(Receipt::WelcomeLine);
     out += line(Receipt::centredShopName(settings.shopName));
     out += line(layout.heading);
     out += line(u"会员卡号： "_s + lines.cardNo);
@@ -215,9 +259,7 @@ QByteArray receiptBytes(ReceiptKind kind, const ReceiptSettings& settings, const
     out += line(separator);
     for (const QString& footerLine : Receipt::footerLines(settings.footer))
         out += line(footerLine);
-    // Vertical tab, then ESC J 140: print and feed the paper past the tear bar.
-    out += QByteArray("\x0b\x1b\x4a\x8c\r\n", 6);
-    out += QByteArray("\n\r\n", 3);
+    out += Receipt::feedTail();
     return out;
 }
 

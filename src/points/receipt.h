@@ -49,6 +49,9 @@ inline constexpr int Width = 32;       // columns of the paper, in GBK bytes
 inline constexpr int FooterWidth = 31; // columns of the box the footer is wrapped in
 inline constexpr int PortTimeoutMs = 10000;
 
+// The first line of every receipt.
+inline const QString WelcomeLine = QStringLiteral("          欢 迎 光 临");
+
 // The text as GBK bytes followed by CR LF.
 QByteArray line(const QString& text);
 // The shop name with floor((32 - width) / 2) blanks in front; 32 columns or more whole.
@@ -58,6 +61,9 @@ QString centredShopName(const QString& shopName);
 // inside a double-byte character. The blanks at a word break are dropped with the break, as
 // the box shows them at the end of the line where the paper shows nothing anyway.
 QStringList footerLines(const QString& footer);
+// The end of every receipt: vertical tab and ESC J 140 (print and feed past the tear bar),
+// then a line holding one LF.
+QByteArray feedTail();
 
 // "lpt1" to "lpt4" (any case) are the parallel ports /dev/lp0 to /dev/lp3; any other name is
 // a path (a USB printer at /dev/usb/lp0, or a plain file); blanks alone name no port.
@@ -65,7 +71,9 @@ QString portDevicePath(const QString& portName);
 
 // Writes the bytes to the port, creating or truncating a plain file. Never waits forever:
 // a pipe without reader fails at once, and a device that stops taking bytes is given up
-// after timeoutMs. False on any failure; nothing is reported.
-bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs = PortTimeoutMs);
+// after timeoutMs. False on any failure, with the reason in *reason when asked; nothing is
+// shown here.
+bool writeToPort(const QString& portName, const QByteArray& bytes, int timeoutMs = PortTimeoutMs,
+                 QString* reason = nullptr);
 
 } // namespace Receipt

@@ -1,8 +1,8 @@
 #include "points/tduihuan.h"
 
-#include "controls/heading.h"
 #include "controls/enterchain.h"
 #include "controls/fieldevents.h"
+#include "controls/heading.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
 #include "controls/screens.h"
@@ -189,13 +189,8 @@ Tduihuan::Tduihuan(TDM1& dm, QWidget* parent)
     connect(hidePick, &QAction::triggered, m_pick, &QWidget::hide);
     connect(m_confirm, &QPushButton::clicked, this, &Tduihuan::save);
     connect(history, &QPushButton::clicked, this, &Tduihuan::showHistory);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
-}
-
-void Tduihuan::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    startState();
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { startState(); });
 }
 
 void Tduihuan::startState()
@@ -288,9 +283,9 @@ void Tduihuan::save()
     ReceiptLines lines;
     lines.cardNo = draft.cardNo;
     lines.name = draft.name;
-    lines.line6 = draft.points.trimmed();
+    lines.line6 = done.points;
     lines.line7 = done.giftText;
-    lines.line8 = draft.cash;
+    lines.line8 = done.cash;
     PrintReceipt(receipt, ReceiptKind::Redeem, lines, m_dm.ADOConnection1(), currentOperator().id);
 
     clearMember();

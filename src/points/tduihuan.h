@@ -38,9 +38,6 @@ public:
     void takePicked(int row);
     void showPickList();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void startState();
     bool checkRights();

@@ -3,6 +3,7 @@
 #include "controls/inputs.h"
 #include "controls/messageservice.h"
 #include "controls/recordgrid.h"
+#include "controls/screens.h"
 #include "data/clock.h"
 #include "data/tdm1.h"
 #include "sheets/listexport.h"
@@ -119,12 +120,12 @@ Txiangxijilu::Txiangxijilu(TDM1& dm, QWidget* parent)
     connect(query, &QPushButton::clicked, this, &Txiangxijilu::runQuery);
     connect(remove, &QPushButton::clicked, this, &Txiangxijilu::deleteCurrent);
     connect(excel, &QPushButton::clicked, m_export, &ListExport::run);
-    connect(quit, &QPushButton::clicked, this, [this] { window()->close(); });
+    Screens::closeOnClick(quit, this);
+    Screens::whenOpened(this, [this] { opening(); });
 }
 
-void Txiangxijilu::showEvent(QShowEvent* event)
+void Txiangxijilu::opening()
 {
-    QWidget::showEvent(event);
     m_column->clear();
     m_column->addItems(History::filterColumns());
     m_column->setCurrentIndex(0);

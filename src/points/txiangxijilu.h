@@ -33,10 +33,10 @@ public:
     void runQuery();
     void deleteCurrent();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
+    // Run once, when the screen opens; showing it again keeps what it holds.
+    void opening();
+
     TDM1& m_dm;
     QDateEdit* m_from;
     QDateEdit* m_to;

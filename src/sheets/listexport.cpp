@@ -26,11 +26,13 @@ void ListExport::run()
     if (m_texts.skipWhenEmpty && (!open || query->totalRows() == 0))
         return;
 
-    const FileDialogs::Choice choice =
-        FileDialogs::instance().save(m_owner, u"另存为"_s, u"file1"_s, RecordExport::filters(), m_kind);
+    const QString screen = m_owner ? m_owner->objectName() : QString();
+    const FileDialogs::Choice choice = FileDialogs::instance().save(
+        m_owner, u"另存为"_s, FileDialogs::startFolder(screen), u"file1"_s, RecordExport::filters(), m_kind);
     if (!choice.accepted)
         return;
     m_kind = choice.filter;
+    FileDialogs::remember(screen, choice.path);
     const auto kind = RecordExport::Kind(m_kind);
     const QString path = RecordExport::withExtension(choice.path, kind);
     // The dialog asked about the name it was given; a name the extension was added to may

@@ -7,8 +7,9 @@ class RecordGrid;
 class QWidget;
 
 // The "EXCEL" button of a list screen: asks for a file in the save dialog (XLS first, then the
-// kind last chosen on this screen), writes every row of the grid in on-screen column order and
-// shows the screen's own success box.
+// kind last chosen on this screen; the folder last used on this kind of screen, else the
+// documents folder), writes every row of the grid in on-screen column order and shows the
+// screen's own success box.
 class ListExport : public QObject
 {
     Q_OBJECT

@@ -1,3 +1,4 @@
+#include "config/programhome.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/sqlrun.h"
@@ -9,33 +10,225 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// The nine tables as the shop's data needs them: every column in order with the type its values
+// take, and whether it is a key compared without regard to letter case (card numbers, category
+// names, operator IDs).
+struct ColumnSpec
+{
+    const char* name;
+    const char* type;
+    bool caseless = false;
+};
+struct TableSpec
+{
+    const char* name;
+    std::vector<ColumnSpec> columns;
+};
+const std::vector<TableSpec>& expectedTables()
+{
+    static const std::vector<TableSpec> tables = {
+        {"会员卡信息",
+         {{"会员卡号", "TEXT", true}, {"卡类别", "TEXT", true}, {"会员姓名", "TEXT"}, {"性别", "TEXT"},
+          {"身份证号", "TEXT"},       {"会员生日", "TEXT"},      {"地址", "TEXT"},     {"固定电话", "TEXT"},
+          {"手机", "TEXT"},           {"起用日期", "TEXT"},      {"职业", "TEXT"},     {"兴趣爱好", "TEXT"},
+          {"车牌号", "TEXT"},         {"VIN码", "TEXT"},         {"车型", "TEXT"},     {"车身颜色", "TEXT"},
+          {"购车日期", "TEXT"},       {"投保标志", "INTEGER"},   {"投保日期", "TEXT"}, {"保险到期日期", "TEXT"},
+          {"积分", "REAL"},           {"口头挂失标志", "INTEGER"}}},
+        {"卡类别", {{"卡类别", "TEXT", true}, {"积分比例", "INTEGER"}, {"允许兑换礼品", "INTEGER"}, {"允许返现金", "INTEGER"}}},
+        {"流水记录",
+         {{"编号", "TEXT"}, {"会员卡号", "TEXT", true}, {"会员姓名", "TEXT"}, {"商品", "TEXT"}, {"兑换礼品", "TEXT"},
+          {"返现金", "REAL"}, {"增减积分", "REAL"}, {"增减原因", "TEXT"}, {"日期", "TEXT"}, {"时间", "TEXT"},
+          {"经手人", "TEXT"}}},
+        {"挂失记录",
+         {{"旧卡号", "TEXT", true}, {"新卡号", "TEXT", true}, {"会员姓名", "TEXT"}, {"原有积分", "REAL"},
+          {"日期", "TEXT"}, {"时间", "TEXT"}, {"经手人", "TEXT"}}},
+        {"口头挂失记录",
+         {{"会员卡号", "TEXT", true}, {"会员姓名", "TEXT"}, {"口头挂失日期", "TEXT"}, {"口头挂失时间", "TEXT"},
+          {"挂失经手人", "TEXT"}, {"取消挂失日期", "TEXT"}, {"取消挂失时间", "TEXT"}, {"取消挂失经手人", "TEXT"}}},
+        {"礼品", {{"礼品名称", "TEXT"}, {"单位", "TEXT"}, {"数量", "REAL"}, {"备注", "TEXT"}, {"日期", "TEXT"}}},
+        {"礼品使用记录",
+         {{"单据号", "TEXT"}, {"会员卡号", "TEXT", true}, {"会员姓名", "TEXT"}, {"礼品名称", "TEXT"}, {"单位", "TEXT"},
+          {"数量", "REAL"}, {"日期", "TEXT"}, {"经手人", "TEXT"}}},
+        {"操作员", {{"操作员", "TEXT", true}, {"姓名", "TEXT"}, {"密码", "TEXT"}}},
+        {"权限清单", {{"xuhao", "INTEGER"}, {"bianhao", "TEXT", true}, {"quanxianming", "TEXT"}}},
+    };
+    return tables;
+}
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// A file made before the schema kept a version: the same columns, compared exactly, with the
+// indexes of that time.
+void writeVersionZeroFile(const QString& path)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"old-file"_s);
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        // The definitions of the day were today's, without a comparison clause.
+        for (const Schema::Table& t : Schema::tables())
+            Sql::run(db, Schema::createTable(t, QString::fromUtf8(t.name), QString()));
+        for (const char* index : {"CREATE UNIQUE INDEX 会员卡信息_会员卡号 ON 会员卡信息 (会员卡号)",
+                                  "CREATE UNIQUE INDEX 卡类别_卡类别 ON 卡类别 (卡类别)",
+                                  "CREATE UNIQUE INDEX 操作员_操作员 ON 操作员 (操作员)",
+                                  "CREATE UNIQUE INDEX 流水记录_编号 ON 流水记录 (编号)",
+                                  "CREATE INDEX 流水记录_会员卡号 ON 流水记录 (会员卡号)"})
+            Sql::run(db, text(index));
+        Sql::run(db, u"insert into 操作员 (操作员, 姓名, 密码) values ('0001', '系统管理员', ''), ('op7', '李四', 'Pw')"_s);
+        Sql::run(db, u"insert into 卡类别 values ('Gold', 10, 1, 0)"_s);
+        Sql::run(db, u"insert into 会员卡信息 (会员卡号, 卡类别, 会员姓名, 手机, 积分, 投保日期) "
+                     u"values ('A001', 'Gold', '张三', '', 88.5, null), ('B002', 'Gold', '李四', '139', 1.25, '2026-01-02')"_s);
+        Sql::run(db, u"insert into 流水记录 (编号, 会员卡号, 增减积分) values ('0000000001', 'A001', 88.5)"_s);
+        Sql::run(db, u"insert into 挂失记录 (旧卡号, 新卡号) values ('Z009', 'A001')"_s);
+        Sql::run(db, u"insert into 权限清单 values (1, 'op7', '增加积分')"_s);
+    }
+    QSqlDatabase::removeDatabase(u"old-file"_s);
+}
+
 TEST(EngineTest, FreshDatabaseHoldsTheNineTablesAndOnlyOperator0001)
 {
     TestHome home;
-    const QStringList expected = {u"会员卡信息"_s, u"卡类别"_s,   u"流水记录"_s, u"挂失记录"_s, u"口头挂失记录"_s,
-                                  u"礼品"_s,       u"礼品使用记录"_s, u"操作员"_s,   u"权限清单"_s};
     QStringList tables = home.db().tables();
     tables.sort();
-    QStringList sortedExpected = expected;
-    sortedExpected.sort();
-    EXPECT_EQ(tables, sortedExpected);
-    for (const QString& table : expected) {
-        const QSqlRecord record = home.db().record(table);
-        QStringList columns;
-        for (int i = 0; i < record.count(); ++i)
-            columns << record.fieldName(i);
-        EXPECT_EQ(columns, Schema::columnsOf(table)) << table.toStdString();
+    QStringList expected;
+    for (const TableSpec& t : expectedTables())
+        expected << text(t.name);
+    expected.sort();
+    EXPECT_EQ(tables, expected);
+    for (const TableSpec& t : expectedTables()) {
+        QSqlQuery info = Sql::run(home.db(), u"select name, type from pragma_table_info(?)"_s, {text(t.name)});
+        QStringList got;
+        QStringList wanted;
+        while (info.next())
+            got << info.value(0).toString() + u' ' + info.value(1).toString();
+        for (const ColumnSpec& c : t.columns)
+            wanted << text(c.name) + u' ' + text(c.type);
+        EXPECT_EQ(got, wanted) << t.name;
     }
-    EXPECT_EQ(Schema::columnsOf(u"会员卡信息"_s).size(), 22);
+    EXPECT_EQ(Engine::schemaVersion(home.db()), Schema::Version);
     EXPECT_EQ(home.scalar(u"select count(*) from 操作员"_s).toInt(), 1);
     EXPECT_EQ(home.scalar(u"select 姓名 from 操作员 where 操作员='0001'"_s).toString(), u"系统管理员"_s);
     EXPECT_EQ(home.scalar(u"select 密码 from 操作员 where 操作员='0001'"_s).toString(), QString());
     EXPECT_EQ(home.scalar(u"select count(*) from 权限清单"_s).toInt(), 0);
     EXPECT_EQ(home.scalar(u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+}
+
+// A row whose every text column holds "Ab-7": a lookup typed as "aB-7" finds it exactly in the
+// key columns.
+void expectKeysIgnoreCase(const QSqlDatabase& db)
+{
+    for (const TableSpec& t : expectedTables()) {
+        const QString table = Sql::quotedName(text(t.name));
+        QStringList columns;
+        for (const ColumnSpec& c : t.columns)
+            if (QByteArray(c.type) == "TEXT")
+                columns << Sql::quotedName(text(c.name));
+        Sql::run(db, u"delete from %1"_s.arg(table));
+        Sql::run(db, u"insert into %1 (%2) values (%3)"_s.arg(table, columns.join(u", "_s),
+                                                              QStringList(columns.size(), u"'Ab-7'"_s).join(u", "_s)));
+        for (const ColumnSpec& c : t.columns) {
+            if (QByteArray(c.type) != "TEXT")
+                continue;
+            const QString column = Sql::quotedName(text(c.name));
+            const int found = Sql::scalar(db, u"select count(*) from %1 where %2 = ?"_s.arg(table, column), {u"aB-7"_s}).toInt();
+            EXPECT_EQ(found, c.caseless ? 1 : 0) << t.name << "." << c.name;
+        }
+    }
+}
+
+TEST(EngineTest, KeyColumnsCompareWithoutRegardToCase)
+{
+    TestHome home;
+    expectKeysIgnoreCase(home.db());
+    const std::pair<QString, QString> uniqueKeys[] = {
+        {u"会员卡信息"_s, u"会员卡号"_s}, {u"卡类别"_s, u"卡类别"_s}, {u"操作员"_s, u"操作员"_s}};
+    for (const auto& [table, column] : uniqueKeys) {
+        home.exec(u"delete from %1"_s.arg(table));
+        home.exec(u"insert into %1 (%2) values ('vip-A')"_s.arg(table, column));
+        EXPECT_THROW(Sql::run(home.db(), u"insert into %1 (%2) values ('VIP-a')"_s.arg(table, column)), Failure)
+            << table.toStdString() << ": two keys that differ only in case cannot both exist";
+    }
+}
+
+TEST(EngineTest, FileWithoutVersionIsUpgradedWhenOpened)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"database.db"_s);
+    writeVersionZeroFile(path);
+    QString error;
+    ASSERT_TRUE(Engine::open(u"upgraded"_s, path, &error)) << error.toStdString();
+    {
+        const QSqlDatabase db = QSqlDatabase::database(u"upgraded"_s, false);
+        EXPECT_EQ(Engine::schemaVersion(db), Schema::Version);
+        // Every row came across with its values, nulls and empty texts included.
+        QSqlQuery q = Sql::run(db, u"select 会员卡号, 卡类别, 会员姓名, 手机, 积分, 投保日期 from 会员卡信息 order by 会员卡号"_s);
+        QStringList rows;
+        while (q.next())
+            rows << u"%1|%2|%3|%4|%5|%6"_s.arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                                 q.value(3).isNull() ? u"null"_s : q.value(3).toString(),
+                                                 q.value(4).toString(),
+                                                 q.value(5).isNull() ? u"null"_s : q.value(5).toString());
+        EXPECT_EQ(rows, (QStringList{u"A001|Gold|张三||88.5|null"_s, u"B002|Gold|李四|139|1.25|2026-01-02"_s}));
+        EXPECT_EQ(Sql::scalar(db, u"select 密码 from 操作员 where 操作员 = 'OP7'"_s).toString(), u"Pw"_s);
+        EXPECT_EQ(Sql::scalar(db, u"select 积分比例 from 卡类别 where 卡类别 = 'gold'"_s).toInt(), 10);
+        EXPECT_EQ(Sql::scalar(db, u"select 增减积分 from 流水记录 where 会员卡号 = 'a001'"_s).toDouble(), 88.5);
+        EXPECT_EQ(Sql::scalar(db, u"select 新卡号 from 挂失记录 where 旧卡号 = 'z009'"_s).toString(), u"A001"_s);
+        EXPECT_EQ(Sql::scalar(db, u"select quanxianming from 权限清单 where bianhao = 'OP7'"_s).toString(), u"增加积分"_s);
+        EXPECT_THROW(Sql::run(db, u"insert into 会员卡信息 (会员卡号) values ('a001')"_s), Failure);
+        // The lookup indexes are there again after the rebuild.
+        EXPECT_EQ(Sql::scalar(db, u"select count(*) from sqlite_master where type = 'index' and name = '口头挂失记录_会员卡号'"_s).toInt(), 1);
+        expectKeysIgnoreCase(db);
+    }
+    Engine::close(u"upgraded"_s);
+    ASSERT_TRUE(Engine::open(u"again"_s, path, &error)) << "an upgraded file opens as it is";
+    Engine::close(u"again"_s);
+}
+
+TEST(EngineTest, UpgradeThatCannotBeMadeLeavesTheFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"database.db"_s);
+    writeVersionZeroFile(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"old-file"_s);
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        // Two cards that an exact comparison told apart.
+        Sql::run(db, u"insert into 会员卡信息 (会员卡号, 会员姓名) values ('a001', '王五')"_s);
+    }
+    QSqlDatabase::removeDatabase(u"old-file"_s);
+    QString error;
+    EXPECT_FALSE(Engine::open(u"refused"_s, path, &error));
+    EXPECT_TRUE(error.contains(u"升级"_s)) << error.toStdString();
+    EXPECT_FALSE(QSqlDatabase::contains(u"refused"_s));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        EXPECT_EQ(Engine::schemaVersion(db), 0);
+        EXPECT_EQ(Sql::scalar(db, u"select count(*) from 会员卡信息"_s).toInt(), 3);
+        EXPECT_EQ(Sql::scalar(db, u"select count(*) from 流水记录"_s).toInt(), 1);
+    }
+    QSqlDatabase::removeDatabase(u"check"_s);
+}
+
+TEST(EngineTest, FileOfANewerProgramIsRefused)
+{
+    TestHome home;
+    home.exec(u"PRAGMA user_version = %1"_s.arg(Schema::Version + 1));
+    QString error;
+    EXPECT_FALSE(Engine::open(u"newer"_s, ProgramHome::databasePath(), &error));
+    EXPECT_TRUE(error.contains(u"更新版本"_s)) << error.toStdString();
+    EXPECT_EQ(home.scalar(u"PRAGMA user_version"_s).toInt(), Schema::Version + 1);
 }
 
 TEST(EngineTest, CreateRefusesAnExistingFile)

@@ -84,7 +84,8 @@ TEST_F(LoginTest, PermissionsHeld)
     home.exec(u"insert into 权限清单 (xuhao, bianhao, quanxianming) values (1, '0002', '增加积分'), "
               u"(2, '0002', '会员生日提醒'), (3, 'abc', '数据初始化'), (4, '0002', '不是权限')"_s);
     EXPECT_EQ(Permissions::held(home.db(), u"0002"_s), (QSet<QString>{u"增加积分"_s, u"会员生日提醒"_s}));
-    EXPECT_EQ(Permissions::held(home.db(), u"ABC"_s), QSet<QString>()) << "operator IDs compare exactly";
+    EXPECT_EQ(Permissions::held(home.db(), u"ABC"_s), QSet<QString>{u"数据初始化"_s})
+        << "operator IDs compare without regard to letter case";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "config/programhome.h"
 #include "data/engine.h"
 #include "data/sqlrun.h"
+#include "points/pointsops.h"
 #include "points/transactionlog.h"
 #include "support/testhome.h"
 
@@ -164,6 +165,60 @@ TEST_F(TransactionLog, OnlyADuplicateNumberIsRetriedAndOnlyOnce)
         EXPECT_EQ(balance(), c.saved ? 105.0 : 100.0) << int(c.fault);
         home.exec(u"update 会员卡信息 set 积分=100"_s);
     }
+}
+
+// What the receipt prints is what the rows hold: the points and the cash as stored, rounded.
+// Empty inputs are written as empty text; a column is null only where the save leaves it out.
+TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
+{
+    PointsOps::PurchaseDraft purchase;
+    purchase.cardNo = u"1000"_s;
+    purchase.points = u"12.345"_s; // name and goods left as empty fields give them
+    const PointsOps::Saved added = PointsOps::savePurchase(home.db(), PointsOps::PurchaseKind::Add, purchase, u"0002"_s);
+    ASSERT_TRUE(added.outcome.ok) << added.outcome.notice.text.toStdString();
+    EXPECT_EQ(added.points, u"12.35"_s);
+    EXPECT_EQ(home.scalar(u"select 增减积分 from 流水记录 where 编号=?"_s, {added.number}).toDouble(), 12.35);
+
+    purchase.points = u" 5.555 "_s;
+    const PointsOps::Saved taken = PointsOps::savePurchase(home.db(), PointsOps::PurchaseKind::Deduct, purchase, u"0002"_s);
+    ASSERT_TRUE(taken.outcome.ok);
+    EXPECT_EQ(taken.points, u"5.56"_s);
+
+    PointsOps::RedemptionDraft cash;
+    cash.giftsEnabled = false;
+    cash.gifts = QList<PointsOps::GiftRow>(20);
+    cash.cardNo = u"1000"_s;
+    cash.points = u"10.125"_s;
+    cash.cash = u"3.456"_s;
+    cash.currentPoints = u"106.79"_s;
+    const PointsOps::Redeemed redeemed = PointsOps::redeem(home.db(), cash, u"0002"_s);
+    ASSERT_TRUE(redeemed.outcome.ok) << redeemed.outcome.notice.text.toStdString();
+    EXPECT_EQ(redeemed.points, u"10.13"_s);
+    EXPECT_EQ(redeemed.cash, u"3.46"_s);
+    EXPECT_EQ(home.scalar(u"select 返现金 from 流水记录 where 编号=?"_s, {redeemed.number}).toDouble(), 3.46);
+    EXPECT_EQ(balance(), 100 + 12.35 - 5.56 - 10.13);
+
+    // '' where the save writes a text, null where it leaves the column out.
+    struct Cell
+    {
+        QString number;
+        const char* column;
+        const char* stored; // nullptr: null
+    };
+    const Cell cells[] = {
+        {added.number, "会员姓名", ""},  {added.number, "商品", ""},        {added.number, "兑换礼品", nullptr},
+        {added.number, "返现金", nullptr}, {redeemed.number, "兑换礼品", ""}, {redeemed.number, "商品", nullptr},
+        {redeemed.number, "会员姓名", ""},
+    };
+    for (const Cell& c : cells) {
+        const QVariant v = home.scalar(u"select %1 from 流水记录 where 编号=?"_s.arg(QString::fromUtf8(c.column)), {c.number});
+        EXPECT_EQ(v.isNull(), c.stored == nullptr) << c.column << " of " << c.number.toStdString();
+        if (c.stored) {
+            EXPECT_EQ(v.toString(), QString::fromUtf8(c.stored)) << c.column;
+        }
+    }
+    EXPECT_EQ(home.scalar(u"select count(*) from 流水记录 where 兑换礼品 = ''"_s).toInt(), 1)
+        << "a filter on an empty gift text finds the cash redemption";
 }
 
 TEST(RoundTwoDecimals, ByTheDigitsOfTheFraction)

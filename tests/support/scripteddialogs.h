@@ -12,6 +12,7 @@ public:
     struct Asked
     {
         QString caption;
+        QString folder;
         QString name;
         QStringList filters;
         int filter;
@@ -24,14 +25,15 @@ public:
     void cancelNext() { m_next.append(Choice{}); }
     const QList<Asked>& asked() const { return m_asked; }
 
-    Choice save(QWidget*, const QString& caption, const QString& name, const QStringList& filters, int filter) override
+    Choice save(QWidget*, const QString& caption, const QString& folder, const QString& name,
+                const QStringList& filters, int filter) override
     {
-        m_asked.append({caption, name, filters, filter});
+        m_asked.append({caption, folder, name, filters, filter});
         return m_next.isEmpty() ? Choice{} : m_next.takeFirst();
     }
     Choice open(QWidget*, const QString& caption, const QStringList& filters) override
     {
-        m_asked.append({caption, {}, filters, 1});
+        m_asked.append({caption, {}, {}, filters, 1});
         return m_next.isEmpty() ? Choice{} : m_next.takeFirst();
     }
 

@@ -89,7 +89,7 @@ TEST_F(LoginFormTest, TypedIdInOtherCaseSelectsTheItemOnLeaving)
     form->operatorBox()->lineEdit()->selectAll();
     type(form->operatorBox(), u"ABC"_s);
     EXPECT_EQ(form->selectedItem(), -1);
-    EXPECT_EQ(form->nameField()->text(), QString()) << "the look-up runs on every change";
+    EXPECT_EQ(form->nameField()->text(), u"李四"_s) << "the look-up on every change finds the ID in any case";
     QTest::keyClick(form->operatorBox(), Qt::Key_Return);
     EXPECT_TRUE(form->passwordField()->hasFocus());
     EXPECT_EQ(form->selectedItem(), 2);
@@ -151,6 +151,14 @@ TEST_F(LoginFormTest, FourWrongThenRightAcrossOperatorsFifthWrongCloses)
 
 TEST_F(LoginFormTest, QuitAndEmptyOperatorTable)
 {
+    open();
+    QTest::keyClick(form->passwordField(), Qt::Key_Escape);
+    QTest::keyClick(form->operatorBox(), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible()) << "Esc is no way out of the login";
+    form->close(); // the close box
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_FALSE(form->isVisible());
+
     open();
     form->quitButton()->click();
     EXPECT_EQ(form->result(), QDialog::Rejected);

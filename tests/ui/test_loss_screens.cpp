@@ -19,6 +19,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -26,6 +27,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -142,12 +144,25 @@ TEST_F(LossScreens, LossListsShowFilterAndExport)
     EXPECT_EQ(list->grid()->displayText(0, u"时间"_s), u"10:00:00"_s);
     snapshot(main.mdiArea()->activeSubWindow(), u"loss-records"_s);
 
+    // The desk's documents folder, as its user-dirs name it.
+    QTemporaryDir desk;
+    const QString documents = desk.filePath(u"文档"_s);
+    ASSERT_TRUE(QDir().mkpath(documents) && QDir().mkpath(desk.filePath(u"config"_s)));
+    QFile userDirs(desk.filePath(u"config/user-dirs.dirs"_s));
+    ASSERT_TRUE(userDirs.open(QIODevice::WriteOnly));
+    userDirs.write(u"XDG_DOCUMENTS_DIR=\"%1\"\n"_s.arg(documents).toUtf8());
+    userDirs.close();
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", desk.filePath(u"config"_s).toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+
     QTemporaryDir out;
     ScriptedFileDialogs dialogs;
     dialogs.cancelNext();
     list->findChild<QPushButton*>(u"BitBtn3"_s)->click();
     EXPECT_TRUE(messages.shown().isEmpty()) << "a cancelled dialog shows nothing";
     ASSERT_EQ(dialogs.asked().size(), 1);
+    EXPECT_EQ(dialogs.asked().first().folder, documents) << "first in the documents folder";
     EXPECT_EQ(dialogs.asked().first().name, u"file1"_s);
     EXPECT_EQ(dialogs.asked().first().filter, 5) << "XLS first";
     EXPECT_EQ(dialogs.asked().first().filters.first(), u"文本 (*.TXT)"_s);
@@ -169,8 +184,16 @@ TEST_F(LossScreens, LossListsShowFilterAndExport)
     messages.answerNext(MessageService::Answer::No);
     list->findChild<QPushButton*>(u"BitBtn3"_s)->click();
     EXPECT_EQ(dialogs.asked().last().filter, 2);
+    EXPECT_EQ(dialogs.asked().last().folder, out.path()) << "then where the last file went";
     EXPECT_EQ(messages.last().buttons, MessageService::Buttons::YesNo);
     EXPECT_EQ(messages.texts().size(), 2);
+
+    // Another list keeps its own folder.
+    auto* verbal = open<Tkoutoujilu>(u"口头挂失记录"_s);
+    ASSERT_TRUE(verbal);
+    dialogs.cancelNext();
+    verbal->findChild<QPushButton*>(u"BitBtn3"_s)->click();
+    EXPECT_EQ(dialogs.asked().last().folder, documents);
 }
 
 TEST_F(LossScreens, GridPrintsOnPagesWithItsTitle)

@@ -5,6 +5,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "operators/permissions.h"
+#include "support/gating.h"
 #include "support/scriptedmessages.h"
 #include "support/snapshot.h"
 #include "support/testhome.h"
@@ -33,22 +34,6 @@ protected:
     {
         ASSERT_TRUE(main.connectDatabase());
         main.applyStartupSettings(AppConfig::readStartup());
-    }
-    QSet<QString> enabledEntries() const
-    {
-        QSet<QString> on;
-        for (QAction* a : main.menuEntries())
-            if (a->isEnabled())
-                on << a->text();
-        return on;
-    }
-    QSet<QString> enabledButtons() const
-    {
-        QSet<QString> on;
-        for (QToolButton* b : main.toolbarButtons())
-            if (b->isEnabled())
-                on << b->text();
-        return on;
     }
     QMdiSubWindow* openPlain(const QString& caption)
     {
@@ -110,31 +95,61 @@ TEST_F(MainWindowTest, GatingEnablesExactlyTheHeldEntriesAndButtons)
     const QSet<QString> ungatedButtons = {u"系统帮助"_s, u"暂时离开"_s, u"退出"_s};
 
     main.applyLogin(u"0001"_s, Permissions::held(home.db(), u"0001"_s));
-    EXPECT_EQ(enabledEntries().size(), main.menuEntries().size());
-    EXPECT_EQ(enabledButtons().size(), main.toolbarButtons().size());
+    EXPECT_EQ(enabledEntries(main).size(), main.menuEntries().size());
+    EXPECT_EQ(enabledButtons(main).size(), main.toolbarButtons().size());
     EXPECT_EQ(main.statusPane()->text(), u"当前用户为:0001"_s);
 
-    struct Case
+    // Each of the 24 permissions alone enables its menu entry and, for eight of them, the
+    // toolbar button beside it; nothing else besides what is never gated.
+    struct Gate
     {
-        QSet<QString> held;
-        QSet<QString> entries; // besides the ungated ones
-        QSet<QString> buttons;
+        const char* permission;
+        const char* entry;
+        const char* button;
     };
-    const Case cases[] = {
-        {{}, {}, {}},
-        {{u"增加积分"_s}, {u"增加积分"_s}, {u"增加积分"_s}},
-        {{u"新增/修改会员卡信息"_s, u"店铺名称设置"_s},
-         {u"新增修改会员信息"_s, u"店铺名称、界面及小票打印设置"_s},
-         {u"会员管理"_s}},
-        {{u"会员卡口头挂失及取消"_s, u"退货扣积分"_s, u"保险到期提醒"_s},
-         {u"会员卡口头挂失及取消"_s, u"退货扣积分"_s, u"保险到期提醒"_s},
-         {u"口头挂失及取消"_s, u"退/换货减积分"_s}},
+    const Gate gates[] = {
+        {"操作人员设置", "操作人员及权限设置", nullptr},
+        {"店铺名称设置", "店铺名称、界面及小票打印设置", nullptr},
+        {"数据库备份", "数据备份", nullptr},
+        {"数据库恢复", "数据恢复", nullptr},
+        {"积分手动清零", "积分手动清零", nullptr},
+        {"历史数据清除", "历史数据清除", nullptr},
+        {"数据初始化", "数据初始化", nullptr},
+        {"会员卡类别设置", "会员卡类别设置", nullptr},
+        {"新增/修改会员卡信息", "新增修改会员信息", "会员管理"},
+        {"会员查询", "会员查询", "会员查询"},
+        {"全部会员信息", "全部会员信息", nullptr},
+        {"会员卡口头挂失及取消", "会员卡口头挂失及取消", "口头挂失及取消"},
+        {"会员卡正式挂失", "会员卡正式挂失", "会员卡挂失/换卡"},
+        {"增加积分", "增加积分", "增加积分"},
+        {"积分兑换", "积分兑换", "积分兑换"},
+        {"退货扣积分", "退货扣积分", "退/换货减积分"},
+        {"会员积分增减历史记录", "会员积分增减历史记录", nullptr},
+        {"口头挂失记录", "口头挂失记录", nullptr},
+        {"全部挂失记录", "全部挂失记录", nullptr},
+        {"会员生日提醒", "会员生日提醒", "生日提醒"},
+        {"礼品入库", "礼品入库", nullptr},
+        {"礼品库存查询", "礼品库存查询", nullptr},
+        {"礼品兑换记录", "礼品兑换记录", nullptr},
+        {"保险到期提醒", "保险到期提醒", nullptr},
     };
-    for (const Case& c : cases) {
-        main.applyLogin(u"0002"_s, c.held);
-        EXPECT_EQ(enabledEntries(), c.entries + ungatedEntries) << c.held.size();
-        EXPECT_EQ(enabledButtons(), c.buttons + ungatedButtons) << c.held.size();
+    main.applyLogin(u"0002"_s, {});
+    EXPECT_EQ(enabledEntries(main), ungatedEntries);
+    EXPECT_EQ(enabledButtons(main), ungatedButtons);
+    QSet<QString> all;
+    for (const Gate& g : gates) {
+        const QString permission = QString::fromUtf8(g.permission);
+        all << permission;
+        main.applyLogin(u"0002"_s, {permission});
+        EXPECT_EQ(enabledEntries(main), ungatedEntries + QSet<QString>{QString::fromUtf8(g.entry)}) << g.permission;
+        QSet<QString> buttons = ungatedButtons;
+        if (g.button)
+            buttons << QString::fromUtf8(g.button);
+        EXPECT_EQ(enabledButtons(main), buttons) << g.permission;
     }
+    main.applyLogin(u"0002"_s, all);
+    EXPECT_EQ(enabledEntries(main).size(), main.menuEntries().size());
+    EXPECT_EQ(enabledButtons(main).size(), main.toolbarButtons().size());
 }
 
 TEST_F(MainWindowTest, DisabledEntryIgnoresItsButtonAndTimer)

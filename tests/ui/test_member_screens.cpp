@@ -49,22 +49,6 @@ protected:
                   u"values (?, ?, '金卡', ?, '2026-01-15', ?, 0)"_s,
                   {card, name, points, mobile});
     }
-    // Types into a field and leaves it for the next one, as the operator's Tab would.
-    void typeAndLeave(QWidget* field, const QString& text, QWidget* next)
-    {
-        // Focus moves, and with it the checks on leaving a field, only in the active window.
-        QWidget* window = field->window();
-        window->activateWindow();
-        QApplication::setActiveWindow(window); // a modal dialog that has just opened may not have it yet
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-        field->setFocus();
-        if (auto* e = qobject_cast<QLineEdit*>(field))
-            e->clear();
-        typeText(field, text);
-        next->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-    }
-
 };
 
 TEST_F(MemberScreens, CategoryScreenAddsRefusesChangesAndDeletes)
@@ -90,7 +74,12 @@ TEST_F(MemberScreens, CategoryScreenAddsRefusesChangesAndDeletes)
     QTest::keyClick(f->ratioField(), Qt::Key_Return);
     f->cashBox()->setChecked(false);
     QTest::keyClick(f->giftsBox(), Qt::Key_Return);
-    QTest::keyClick(f->cashBox(), Qt::Key_Return); // presses 保存
+    EXPECT_TRUE(f->cashBox()->hasFocus());
+    QTest::keyClick(f->cashBox(), Qt::Key_Return);
+    EXPECT_TRUE(screen->saveButton()->hasFocus()) << "Enter on the last box moves on to 保存";
+    EXPECT_TRUE(messages.shown().isEmpty()) << "and saves nothing yet";
+    EXPECT_EQ(home.scalar(u"select count(*) from 卡类别"_s).toInt(), 0);
+    QTest::keyClick(screen->saveButton(), Qt::Key_Return); // the second Enter presses it
     EXPECT_EQ(messages.texts(), QStringList{u"新增卡类别成功！"_s});
     EXPECT_EQ(screen->grid()->source()->rowCount(), 1);
     EXPECT_EQ(screen->grid()->displayText(0, u"允许返现金"_s), u"否"_s);

@@ -81,6 +81,7 @@ TEST_F(PointsScreens, TheRoadOfOnePurchase)
     typeText(screen->amount(), u"1a23.45"_s);
     EXPECT_EQ(screen->amount()->text(), u"123.45"_s) << "the amount takes digits and the point only";
     EXPECT_EQ(screen->points()->text(), u"12.35"_s);
+    screen->points()->setText(u"12.345"_s); // the operator's own figure, kept at two decimals
     QTest::keyClick(screen->amount(), Qt::Key_Return);
     EXPECT_TRUE(screen->confirmButton()->hasFocus());
     snapshot(main.mdiArea()->activeSubWindow(), u"add-points"_s);
@@ -104,6 +105,9 @@ TEST_F(PointsScreens, TheRoadOfOnePurchase)
     QByteArray balanceLine;
     Gbk::encode(u"现有积分： 112.35\r\n"_s, &balanceLine);
     EXPECT_TRUE(bytes.contains(balanceLine));
+    QByteArray pointsLine;
+    Gbk::encode(u"增加积分： 12.35\r\n"_s, &pointsLine);
+    EXPECT_TRUE(bytes.contains(pointsLine)) << "the receipt prints the points as stored";
     EXPECT_TRUE(screen->panel()->cardField()->text().isEmpty() && screen->panel()->cardField()->hasFocus());
     EXPECT_FALSE(screen->confirmButton()->isEnabled()) << "no second save without a new lookup";
 }
@@ -241,11 +245,22 @@ TEST_F(PointsScreens, RedemptionOfGiftsAndCash)
     lookUp(screen->panel(), u"2000"_s);
     EXPECT_TRUE(screen->cash()->isEnabled());
     EXPECT_FALSE(screen->giftGroup()->isEnabled());
-    screen->points()->setText(u"20"_s);
+    const QString port = printToFile();
+    screen->points()->setText(u"20.001"_s);
     screen->cash()->setText(u"15.5"_s);
     screen->confirmButton()->click();
     EXPECT_EQ(balance(u"2000"_s), 30);
     EXPECT_EQ(home.scalar(u"select 返现金 from 流水记录 where 会员卡号='2000'"_s).toDouble(), 15.5);
+    EXPECT_EQ(home.scalar(u"select count(*) from 流水记录 where 会员卡号='2000' and 兑换礼品=''"_s).toInt(), 1)
+        << "a cash redemption names no gifts: empty text, not null";
+    QFile receipt(port);
+    ASSERT_TRUE(receipt.open(QIODevice::ReadOnly));
+    const QByteArray bytes = receipt.readAll();
+    for (const QString& line : {u"兑换积分： 20\r\n"_s, u"兑换礼品： \r\n"_s, u"兑换现金： 15.5\r\n"_s}) {
+        QByteArray encoded;
+        Gbk::encode(line, &encoded);
+        EXPECT_TRUE(bytes.contains(encoded)) << line.toStdString();
+    }
 
     // "详细记录" shows the rows of the member just served.
     main.findChild<QWidget*>(); // keep the main window alive in this scope
