@@ -1,5 +1,7 @@
 #include "data/sqlrun.h"
 
+#include "data/engine.h"
+
 #include <QSqlError>
 
 namespace Sql {
@@ -9,6 +11,17 @@ QString errorText(const QSqlError& error)
 {
     const QString text = error.text().trimmed();
     return text.isEmpty() ? error.databaseText() : text;
+}
+
+Failure failureOf(const QSqlError& error)
+{
+    return Failure(errorText(error), Engine::kindOf(error));
+}
+
+// A busy failure tells the operator what to do before it quotes the engine.
+QString shownText(const Failure& failure)
+{
+    return failure.kind() == Failure::Kind::Busy ? BusyText + QLatin1Char('\n') + failure.text() : failure.text();
 }
 } // namespace
 
@@ -31,11 +44,11 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw Failure(errorText(query.lastError()));
+        throw failureOf(query.lastError());
     for (const QVariant& value : values)
         query.addBindValue(boundValue(value));
     if (!query.exec())
-        throw Failure(errorText(query.lastError()));
+        throw failureOf(query.lastError());
     return query;
 }
 
@@ -49,7 +62,7 @@ Statement::Statement(const QSqlDatabase& db, const QString& text) : m_query(db)
 {
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
-        throw Failure(errorText(m_query.lastError()));
+        throw failureOf(m_query.lastError());
 }
 
 QSqlQuery& Statement::run(const QVariantList& values)
@@ -57,27 +70,35 @@ QSqlQuery& Statement::run(const QVariantList& values)
     for (qsizetype i = 0; i < values.size(); ++i)
         m_query.bindValue(int(i), boundValue(values.at(i)));
     if (!m_query.exec())
-        throw Failure(errorText(m_query.lastError()));
+        throw failureOf(m_query.lastError());
     return m_query;
 }
 
-QString transact(QSqlDatabase db, const std::function<void()>& body)
+QString transact(QSqlDatabase db, const std::function<void()>& body, std::optional<Notice>* refusal)
 {
-    if (!db.transaction())
-        return errorText(db.lastError());
+    try {
+        Engine::beginWrite(db);
+    } catch (const Failure& failure) {
+        return shownText(failure);
+    }
     try {
         body();
+    } catch (const Refusal& refused) {
+        db.rollback();
+        if (refusal)
+            *refusal = refused.notice();
+        return refused.text();
     } catch (const Failure& failure) {
         db.rollback();
-        return failure.text();
+        return shownText(failure);
     } catch (...) {
         db.rollback();
         throw;
     }
     if (!db.commit()) {
-        const QString text = errorText(db.lastError());
+        const Failure failure = failureOf(db.lastError());
         db.rollback();
-        return text;
+        return shownText(failure);
     }
     return {};
 }

@@ -17,8 +17,9 @@ public:
     explicit TDM1(QObject* parent = nullptr);
     ~TDM1() override;
 
-    // Opens the database file as ADOConnection1; false and the engine's reason on failure.
-    bool connectTo(const QString& path, QString* error);
+    // Opens the database file as ADOConnection1; false and the engine's reason on failure,
+    // with damaged set when the file failed the engine's structure check (Engine::open).
+    bool connectTo(const QString& path, QString* error, bool* damaged = nullptr);
     bool isConnected() const;
     // The database file the connection was last opened on.
     const QString& databasePath() const { return m_path; }

@@ -264,6 +264,60 @@ TEST(EngineTest, OpenRefusesMissingAndForeignFiles)
     EXPECT_FALSE(QSqlDatabase::contains(u"t2"_s));
 }
 
+// Garbled pages are found before anything is written: the open fails, says it is damage and
+// what the engine found, and the file keeps every byte.
+TEST(EngineTest, OpenRefusesADamagedFileAndLeavesItAsItWas)
+{
+    struct Case
+    {
+        const char* page; // table or index whose first page is garbled
+        int from, to;
+        QString finding; // a part of the engine's text
+    };
+    const Case cases[] = {
+        {"流水记录", 0, 12, u"btreeInitPage"_s},       // the page header
+        {"流水记录", 12, 40, u"out of range"_s},       // the cell pointers
+        {"会员卡信息_会员卡号", 0, 40, u"Page"_s},     // an index
+        {"sqlite_master", 0, 16, u"not a database"_s}, // the file's own header on page 1
+    };
+    for (const Case& c : cases) {
+        const QString page = QString::fromUtf8(c.page);
+        QString path;
+        {
+            TestHome home;
+            path = home.path(u"database/database.db"_s);
+            home.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                      u"insert into 流水记录 (编号, 会员卡号, 增减积分) select printf('%010d', i), 'C' || (i % 50), 1.5 from n"_s);
+            home.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+                      u"insert into 会员卡信息 (会员卡号, 会员姓名) select printf('C%05d', i), '会员' || i from n"_s);
+            home.disconnect();
+            if (page == u"sqlite_master"_s) {
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                file.write(QByteArray(16, '\xff'));
+            } else {
+                damagePage(path, page, c.from, c.to);
+            }
+            const QByteArray before = fileBytes(path);
+            QString error;
+            bool damaged = false;
+            EXPECT_FALSE(Engine::open(u"damaged"_s, path, &error, &damaged)) << c.page;
+            EXPECT_TRUE(damaged) << c.page;
+            EXPECT_TRUE(error.contains(c.finding)) << c.page << ": " << error.toStdString();
+            EXPECT_FALSE(QSqlDatabase::contains(u"damaged"_s));
+            EXPECT_TRUE(fileBytes(path) == before) << c.page << ": the file was written to";
+        }
+    }
+    // A sound file is no damage.
+    TestHome home;
+    home.disconnect();
+    QString error;
+    bool damaged = true;
+    EXPECT_TRUE(Engine::open(u"sound"_s, home.path(u"database/database.db"_s), &error, &damaged)) << error.toStdString();
+    EXPECT_FALSE(damaged);
+    Engine::close(u"sound"_s);
+}
+
 TEST(EngineTest, QuotesInValuesAreStoredAsTyped)
 {
     TestHome home;

@@ -24,12 +24,6 @@ QByteArray gbk(const QString& text)
     return bytes;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
 class ShopSettingsFile : public ::testing::Test
 {
 protected:

@@ -5,6 +5,8 @@
 #include "data/sqlrun.h"
 
 #include <QFile>
+#include <QSqlQuery>
+#include <QUuid>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,4 +52,43 @@ void TestHome::writeConfig(const QByteArray& bytes)
     QFile file(ProgramHome::configPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+void TestHome::disconnect()
+{
+    Engine::close(m_dm->connectionName());
+}
+
+void damagePage(const QString& path, const QString& tableOrIndex, int from, int to)
+{
+    int root = 0;
+    int pageSize = 0;
+    const QString name = u"damage-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(u"select rootpage from sqlite_master where name = '%1'"_s.arg(tableOrIndex)) && q.next());
+        root = q.value(0).toInt();
+        ASSERT_TRUE(q.exec(u"PRAGMA page_size"_s) && q.next());
+        pageSize = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(name);
+    ASSERT_GT(root, 0) << tableOrIndex.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype page = qsizetype(root - 1) * pageSize;
+    ASSERT_LE(page + to, bytes.size());
+    for (qsizetype i = page + from; i < page + to; ++i)
+        bytes[i] = char(bytes.at(i) ^ 0xff);
+    file.seek(0);
+    file.write(bytes);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
