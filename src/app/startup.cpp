@@ -7,6 +7,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "controls/enterchain.h"
+#include "controls/messageservice.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
@@ -39,33 +40,6 @@ static void initResources()
 
 namespace Startup {
 
-void applyLook(QApplication& app)
-{
-    initResources();
-    // The name alone (it is the task-bar text): a display name would be appended to every
-    // window title by the window system ("进入系统 — Quorvane"), and the titles are the
-    // screens' own captions.
-    QCoreApplication::setApplicationName(Product::Title);
-    // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
-    // file dialog's "查看：", "文件名：", "保存") in its language.
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
-    auto* qtTexts = new QTranslator(&app);
-    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(qtTexts);
-    else
-        delete qtTexts;
-    app.setWindowIcon(programIcon());
-    app.setStyle(QStyleFactory::create(u"Fusion"_s));
-    QFont font;
-    font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
-    font.setPointSize(10);
-    app.setFont(font);
-    pressFocusedButtonsOnEnter(app);
-    QFile sheet(u":/style/quorvane.qss"_s);
-    if (sheet.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
-}
-
 namespace {
 
 void say(FILE* stream, const QString& text)
@@ -74,32 +48,14 @@ void say(FILE* stream, const QString& text)
     std::fputc('\n', stream);
 }
 
-// A fresh program home: the empty database (the home's file, or the server's database that
-// myini.ini names) and, when absent, the default background and help.
 int createDatabase()
 {
-    initResources();
     QString error;
     Engine::Location location;
-    if (!AppConfig::database(&location, &error) || !Engine::create(location, &error)) {
+    if (!AppConfig::database(&location, &error) || !createHome(&error)) {
         say(stderr, error);
         return 1;
     }
-    const QString picture = ProgramHome::defaultPicturePath();
-    if (!QFileInfo::exists(picture)) {
-        QDir().mkpath(QFileInfo(picture).absolutePath());
-        defaultBackground().save(picture, "BMP");
-    }
-    const QStringList helpFiles = ProgramHome::helpFileCandidates();
-    if (std::none_of(helpFiles.begin(), helpFiles.end(), [](const QString& f) { return QFileInfo::exists(f); }))
-    {
-        const QString help = ProgramHome::dir() + u"/help.html"_s;
-        QFile::copy(u":/help/help.html"_s, help);
-        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
-    const QString memberTemplate = ProgramHome::memberTemplatePath();
-    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
-        say(stderr, error);
     say(stdout, u"已创建数据库：%1"_s.arg(location.describe()));
     return 0;
 }
@@ -125,6 +81,84 @@ int copyDatabase(const QString& targetText)
 
 } // namespace
 
+void applyLook(QApplication& app)
+{
+    initResources();
+    // The name alone (it is the task-bar text): a display name would be appended to every
+    // window title by the window system ("进入系统 — Quorvane"), and the titles are the
+    // screens' own captions.
+    QCoreApplication::setApplicationName(Product::Title);
+    // The shop works in Chinese: dates and numbers in its formats, and Qt's own dialogs (the
+    // file dialog's "查看：", "文件名：", "保存") in its language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qtTexts);
+    else
+        delete qtTexts;
+    app.setWindowIcon(programIcon());
+    app.setStyle(QStyleFactory::create(u"Fusion"_s));
+    QFont font;
+    font.setFamilies({u"Noto Sans CJK SC"_s, u"WenQuanYi Micro Hei"_s, u"Microsoft YaHei"_s});
+    font.setPointSize(10);
+    app.setFont(font);
+    pressFocusedButtonsOnEnter(app);
+    QFile sheet(u":/style/quorvane.qss"_s);
+    if (sheet.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    // The desktop matches the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(QUORVANE_APP_ID));
+}
+
+bool createHome(QString* error)
+{
+    initResources();
+    // The member data holds ID numbers and phones: a home made here is for its user only.
+    const QString home = ProgramHome::dir();
+    if (!QFileInfo::exists(home) && QDir().mkpath(QFileInfo(home).absolutePath()))
+        QDir().mkdir(home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The home's file, or the server database that myini.ini names.
+    Engine::Location location;
+    if (!AppConfig::database(&location, error) || !Engine::create(location, error))
+        return false;
+    const QString picture = ProgramHome::defaultPicturePath();
+    if (!QFileInfo::exists(picture)) {
+        QDir().mkpath(QFileInfo(picture).absolutePath());
+        defaultBackground().save(picture, "BMP");
+    }
+    const QStringList helpFiles = ProgramHome::helpFileCandidates();
+    if (std::none_of(helpFiles.begin(), helpFiles.end(), [](const QString& f) { return QFileInfo::exists(f); }))
+    {
+        const QString help = ProgramHome::dir() + u"/help.html"_s;
+        QFile::copy(u":/help/help.html"_s, help);
+        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    // The database is there; a template that cannot be written is only reported.
+    const QString memberTemplate = ProgramHome::memberTemplatePath();
+    QString templateError;
+    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &templateError))
+        say(stderr, templateError);
+    return true;
+}
+
+bool offerDatabase()
+{
+    // A server's database is the administrator's to make; the connection says what is wrong.
+    Engine::Location location;
+    QString error;
+    if (!AppConfig::database(&location, &error) || location.isServer())
+        return true;
+    if (QFileInfo::exists(ProgramHome::databasePath()))
+        return true;
+    if (!MessageService::question(nullptr, u"系统提示"_s, u"尚未找到数据库，是否新建？"_s,
+                                  MessageService::Buttons::YesNo))
+        return true;
+    if (createHome(&error))
+        return true;
+    MessageService::error(nullptr, u"错误"_s, error);
+    return false;
+}
+
 int run(QApplication& app)
 {
     QCommandLineParser options;
@@ -139,8 +173,7 @@ int run(QApplication& app)
                        u"TARGET"_s});
     options.process(app);
 
-    ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
-                                          QCoreApplication::applicationDirPath()));
+    ProgramHome::set(ProgramHome::resolve(ProgramHome::Sources::ofThisProcess(app.arguments())));
     if (options.isSet(u"create-database"_s))
         return createDatabase();
     if (options.isSet(u"copy-database-to"_s))
@@ -151,6 +184,8 @@ int run(QApplication& app)
         return 0;
 
     applyLook(app);
+    if (!offerDatabase())
+        return 1;
     TDM1 dm;
     TMAIN main;
     if (!main.connectDatabase())

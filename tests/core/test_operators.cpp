@@ -196,6 +196,18 @@ TEST_F(OperatorAdmin, EngineErrorRollsTheWholeSaveBack)
     EXPECT_EQ(rightsRows(home), QStringList{u"1 0002 操作人员设置"_s});
 }
 
+TEST_F(OperatorAdmin, ChangeOfAnOperatorDeletedMeanwhileIsRefused)
+{
+    ASSERT_TRUE(Operators::add(db, draft(u"0002"_s, {1})).ok);
+    Operators::remove(db, u"0002"_s); // at another counter, while this one shows 0002
+    const Outcome o = Operators::change(db, u"0002"_s, draft(u"0006"_s, {5}));
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.notice.text, u"该操作人员已不存在！"_s);
+    EXPECT_FALSE(Operators::find(db, u"0006"_s));
+    EXPECT_TRUE(Operators::rightsOf(db, u"0006"_s).isEmpty());
+    EXPECT_EQ(Operators::rightsOf(db, u"0002"_s), QSet<int>{1}) << "rolled back: the old rows stay as they were";
+}
+
 TEST_F(OperatorAdmin, ListLeavesOutTheBuiltInOperator)
 {
     home.exec(u"insert into 操作员 (操作员, 姓名, 密码) values ('0002', '张三', 'x'), ('0010', '李四', NULL)"_s);
@@ -258,6 +270,12 @@ TEST_F(PasswordAndLock, PasswordChangeComparesExactly)
     EXPECT_TRUE(PasswordChange::change(home.db(), u"0001"_s, u""_s, u"adm"_s, u"adm"_s).ok);
     EXPECT_TRUE(PasswordChange::change(home.db(), u"0001"_s, u"adm"_s, u""_s, u""_s).ok);
     EXPECT_EQ(stored(u"0001"_s), QString());
+
+    // Deleted meanwhile at another counter: the empty old password would match, no row changes.
+    home.exec(u"delete from 操作员 where 操作员='0003'"_s);
+    const Outcome gone = PasswordChange::change(home.db(), u"0003"_s, u""_s, u"x"_s, u"x"_s);
+    EXPECT_FALSE(gone.ok);
+    EXPECT_EQ(gone.notice.text, u"该操作人员已不存在！"_s);
 }
 
 TEST_F(PasswordAndLock, AwayLockWantsThePasswordAsTypedAtLogin)

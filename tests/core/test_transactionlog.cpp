@@ -249,6 +249,16 @@ TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
     EXPECT_EQ(home.scalar(u"select 返现金 from 流水记录 where 编号=?"_s, {redeemed.number}).toDouble(), 3.46);
     EXPECT_EQ(balance(), 100 + 12.35 - 5.56 - 10.13);
 
+    // A gift quantity is stored rounded, in the stock and in the record alike.
+    PointsOps::RedemptionDraft gift = cash;
+    gift.giftsEnabled = true;
+    gift.gifts = {{u"机油"_s, u"瓶"_s, u"2.675"_s}};
+    gift.points = u"1"_s;
+    const PointsOps::Redeemed given = PointsOps::redeem(home.db(), gift, u"0002"_s);
+    ASSERT_TRUE(given.outcome.ok) << given.outcome.notice.text.toStdString();
+    EXPECT_EQ(home.scalar(u"select 数量 from 礼品 where 礼品名称='机油'"_s).toDouble(), -2.68);
+    EXPECT_EQ(home.scalar(u"select 数量 from 礼品使用记录 where 单据号=?"_s, {given.number}).toDouble(), 2.68);
+
     // '' where the save writes a text, null where it leaves the column out.
     struct Cell
     {
