@@ -132,9 +132,14 @@ int main(int argc, char** argv)
             d.cardNo = d.loadedCard = card;
             d.name = u"会员"_s + card;
             d.points = points;
-            d.currentPoints = Values::pointsText(
-                Sql::scalar(db, u"select 积分 from 会员卡信息 where 会员卡号=?"_s, {card}).toDouble());
-            outcome = PointsOps::redeem(db, d, operatorId).outcome;
+            try {
+                d.currentPoints = Values::pointsText(
+                    Sql::scalar(db, u"select 积分 from 会员卡信息 where 会员卡号=?"_s, {card}).toDouble());
+                outcome = PointsOps::redeem(db, d, operatorId).outcome;
+            } catch (const Failure& failure) {
+                // The lookup failed (a server gone away): the program shows it in a plain box.
+                outcome = Outcome::refused(Notice::plain(failure.text()));
+            }
         }
         tally.longestMs = std::max(tally.longestMs, took.elapsed());
         report(tally, outcome);
