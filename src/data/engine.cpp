@@ -313,6 +313,12 @@ bool open(const QString& connectionName, const Location& location, QString* erro
         Sql::run(db, u"SELECT count(*) FROM 操作员"_s);
     } catch (const Failure& failure) {
         *error = failure.text();
+        // A server database the administrator made but no one filled yet: say what to do.
+        try {
+            if (location.isServer() && !dialectOf(db).holdsTables(db))
+                *error = u"%1 中还没有本程序的表，请先运行 quorvane --create-database 建立。"_s.arg(location.describe());
+        } catch (const Failure&) {
+        }
         close(connectionName);
         return false;
     }
