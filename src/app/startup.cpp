@@ -7,6 +7,7 @@
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "controls/enterchain.h"
+#include "controls/messageservice.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
@@ -39,6 +40,47 @@ static void initResources()
 
 namespace Startup {
 
+namespace {
+
+void say(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+int createDatabase()
+{
+    QString error;
+    Engine::Location location;
+    if (!AppConfig::database(&location, &error) || !createHome(&error)) {
+        say(stderr, error);
+        return 1;
+    }
+    say(stdout, u"已创建数据库：%1"_s.arg(location.describe()));
+    return 0;
+}
+
+// The home's whole database copied to another engine's (or another file), checked, in one step.
+int copyDatabase(const QString& targetText)
+{
+    QString error;
+    Engine::Location from;
+    if (!AppConfig::database(&from, &error)) {
+        say(stderr, error);
+        return 1;
+    }
+    const Engine::Location to = Engine::Location::parse(targetText, &error);
+    QString report;
+    if (!error.isEmpty() || !Engine::copyDatabase(from, to, &report, &error)) {
+        say(stderr, u"复制数据库失败：%1"_s.arg(error));
+        return 1;
+    }
+    say(stdout, report);
+    return 0;
+}
+
+} // namespace
+
 void applyLook(QApplication& app)
 {
     initResources();
@@ -64,25 +106,21 @@ void applyLook(QApplication& app)
     QFile sheet(u":/style/quorvane.qss"_s);
     if (sheet.open(QIODevice::ReadOnly))
         app.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    // The desktop matches the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(QUORVANE_APP_ID));
 }
 
-namespace {
-
-void say(FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fputc('\n', stream);
-}
-
-// A fresh program home: the empty database and, when absent, the default background and help.
-int createDatabase()
+bool createHome(QString* error)
 {
     initResources();
-    QString error;
-    if (!Engine::create(ProgramHome::databasePath(), &error)) {
-        say(stderr, error);
-        return 1;
-    }
+    // The member data holds ID numbers and phones: a home made here is for its user only.
+    const QString home = ProgramHome::dir();
+    if (!QFileInfo::exists(home) && QDir().mkpath(QFileInfo(home).absolutePath()))
+        QDir().mkdir(home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // The home's file, or the server database that myini.ini names.
+    Engine::Location location;
+    if (!AppConfig::database(&location, error) || !Engine::create(location, error))
+        return false;
     const QString picture = ProgramHome::defaultPicturePath();
     if (!QFileInfo::exists(picture)) {
         QDir().mkpath(QFileInfo(picture).absolutePath());
@@ -95,14 +133,31 @@ int createDatabase()
         QFile::copy(u":/help/help.html"_s, help);
         QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
+    // The database is there; a template that cannot be written is only reported.
     const QString memberTemplate = ProgramHome::memberTemplatePath();
-    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
-        say(stderr, error);
-    say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
-    return 0;
+    QString templateError;
+    if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &templateError))
+        say(stderr, templateError);
+    return true;
 }
 
-} // namespace
+bool offerDatabase()
+{
+    // A server's database is the administrator's to make; the connection says what is wrong.
+    Engine::Location location;
+    QString error;
+    if (!AppConfig::database(&location, &error) || location.isServer())
+        return true;
+    if (QFileInfo::exists(ProgramHome::databasePath()))
+        return true;
+    if (!MessageService::question(nullptr, u"系统提示"_s, u"尚未找到数据库，是否新建？"_s,
+                                  MessageService::Buttons::YesNo))
+        return true;
+    if (createHome(&error))
+        return true;
+    MessageService::error(nullptr, u"错误"_s, error);
+    return false;
+}
 
 int run(QApplication& app)
 {
@@ -110,19 +165,27 @@ int run(QApplication& app)
     options.setApplicationDescription(u"Quorvane 会员积分管理"_s);
     options.addHelpOption();
     options.addOption({u"home"_s, u"程序目录（数据库、myini.ini、image/001.bmp 与帮助文件所在处）"_s, u"DIR"_s});
-    options.addOption({u"create-database"_s, u"在程序目录中新建空数据库（只含操作员 0001），不覆盖已有文件"_s});
+    options.addOption({u"create-database"_s,
+                       u"新建空数据库（只含操作员 0001）：程序目录中的文件，或 myini.ini [数据库] 所指的服务器数据库；不覆盖已有数据"_s});
+    options.addOption({u"copy-database-to"_s,
+                       u"把程序目录的整个数据库复制到新的 SQLite 文件或 PostgreSQL 数据库"
+                       u"（postgresql://用户:密码@主机:端口/数据库名），在一个事务中完成并核对"_s,
+                       u"TARGET"_s});
     options.process(app);
 
-    ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
-                                          QCoreApplication::applicationDirPath()));
+    ProgramHome::set(ProgramHome::resolve(ProgramHome::Sources::ofThisProcess(app.arguments())));
     if (options.isSet(u"create-database"_s))
         return createDatabase();
+    if (options.isSet(u"copy-database-to"_s))
+        return copyDatabase(options.value(u"copy-database-to"_s));
 
     SingleInstance single;
     if (!single.acquire())
         return 0;
 
     applyLook(app);
+    if (!offerDatabase())
+        return 1;
     TDM1 dm;
     TMAIN main;
     if (!main.connectDatabase())

@@ -322,7 +322,8 @@ bool TMAIN::connectDatabase()
 {
     QString error;
     bool damaged = false;
-    if (DM1 && DM1->connectTo(ProgramHome::databasePath(), &error, &damaged))
+    Engine::Location location;
+    if (DM1 && AppConfig::database(&location, &error) && DM1->connectTo(location, &error, &damaged))
         return true;
     if (damaged)
         MessageService::error(this, u"错误"_s,

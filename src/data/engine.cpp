@@ -1,16 +1,20 @@
 #include "data/engine.h"
 
+#include "data/engine_p.h"
 #include "data/schema.h"
 #include "data/sqlrun.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QUuid>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -22,17 +26,75 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace Engine {
 
-namespace {
-// Two programs on one file wait for each other instead of failing at once.
-constexpr auto ConnectOptions = "QSQLITE_BUSY_TIMEOUT=10000";
-
-// SQLite's NOCASE folds A-Z, which is what card numbers and operator IDs are typed with.
-constexpr auto Caseless = "COLLATE NOCASE";
-
-void setSchemaVersion(const QSqlDatabase& db, int version)
+QString Location::describe() const
 {
-    // A pragma takes no bound value; the number is the program's own.
-    Sql::run(db, u"PRAGMA user_version = %1"_s.arg(version));
+    if (!isServer())
+        return QDir::toNativeSeparators(path);
+    const QString server = host.isEmpty() ? u"本机"_s : host;
+    return u"PostgreSQL 数据库 %1（%2:%3）"_s.arg(database, server).arg(port);
+}
+
+Location Location::parse(const QString& text, QString* error)
+{
+    if (!text.startsWith(u"postgresql://"_s, Qt::CaseInsensitive) && !text.startsWith(u"postgres://"_s, Qt::CaseInsensitive))
+        return Location(QDir(text).absolutePath());
+    const QUrl url(text, QUrl::StrictMode);
+    Location l;
+    l.kind = Kind::PostgreSQL;
+    l.host = url.host();
+    l.port = url.port(5432);
+    l.database = url.path().mid(1);
+    l.user = url.userName();
+    l.password = url.password();
+    l.sslMode = QUrlQuery(url).queryItemValue(u"sslmode"_s);
+    if (!url.isValid() || l.database.isEmpty()) {
+        *error = u"无法识别的数据库地址：%1（格式：postgresql://用户:密码@主机:端口/数据库名）"_s.arg(text);
+        return {};
+    }
+    return l;
+}
+
+const Dialect& dialectOf(const QSqlDatabase& db)
+{
+    return db.driverName() == QString::fromLatin1(postgres().driver()) ? postgres() : sqlite();
+}
+
+const Dialect& dialectFor(const Location& location)
+{
+    return location.isServer() ? postgres() : sqlite();
+}
+
+void direct(const QSqlDatabase& db, const QString& statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement)) {
+        const QSqlError e = query.lastError();
+        const QString text = e.text().trimmed();
+        throw Failure(text.isEmpty() ? e.databaseText() : text, dialectOf(db).kindOf(e));
+    }
+}
+
+QString uniqueName(const QString& purpose)
+{
+    return purpose + u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+namespace {
+
+// The connections with a write transaction under way: one whose server went away is not
+// opened again behind its back, as the statements after the loss would then run outside it.
+QSet<QString>& writing()
+{
+    static QSet<QString> names;
+    return names;
+}
+
+// The server connections that are meant to be open: the driver closes one by itself when it
+// finds the server gone, and such a one is made again; one the program closed stays closed.
+QSet<QString>& serverConnections()
+{
+    static QSet<QString> names;
+    return names;
 }
 
 QStringList columnsInFile(const QSqlDatabase& db, const QString& table)
@@ -44,9 +106,15 @@ QStringList columnsInFile(const QSqlDatabase& db, const QString& table)
     return names;
 }
 
+Schema::ColumnDefinition definitionsOf(const Dialect& dialect)
+{
+    return [&dialect](const Schema::Column& c) { return dialect.columnDefinition(c); };
+}
+
 // Brings every table to its current definition: SQLite changes a column's comparison only by
 // building the table anew, copying the rows across and putting the new table in its place.
-// Columns the file lacks start empty; the indexes are made again afterwards.
+// Columns the file lacks start empty; the indexes are made again afterwards. (Only SQLite files
+// were ever made without the caseless keys; a server database starts at version 1.)
 void rebuildTables(const QSqlDatabase& db)
 {
     for (const Schema::Table& table : Schema::tables()) {
@@ -59,7 +127,7 @@ void rebuildTables(const QSqlDatabase& db)
             if (present.contains(column))
                 copied << Sql::quotedName(column);
         }
-        Sql::run(db, Schema::createTable(table, standIn, caselessCollation()));
+        Sql::run(db, Schema::createTable(table, standIn, definitionsOf(sqlite())));
         if (!present.isEmpty()) {
             Sql::run(db, u"INSERT INTO %1 (%2) SELECT %2 FROM %3"_s.arg(Sql::quotedName(standIn), copied.join(u", "_s),
                                                                         Sql::quotedName(name)));
@@ -71,7 +139,7 @@ void rebuildTables(const QSqlDatabase& db)
         Sql::run(db, index);
 }
 
-// Step n brings a file of version n to version n + 1; each is written once and kept, so a
+// Step n brings a database of version n to version n + 1; each is written once and kept, so a
 // shop's file of any age walks up through all of them.
 // 1 → 2: the indexes the goods box and the member list's category condition read.
 void addVersion2Indexes(const QSqlDatabase& db)
@@ -98,7 +166,7 @@ bool upgrade(const QSqlDatabase& db, QString* error)
             return;
         for (int v = from; v < Schema::Version; ++v)
             g_upgradeSteps[v](db);
-        setSchemaVersion(db, Schema::Version);
+        dialectOf(db).setSchemaVersion(db, Schema::Version);
     });
     if (!failed.isEmpty()) {
         *error = u"数据库无法从版本 %1 升级到版本 %2：%3"_s.arg(from).arg(Schema::Version).arg(failed);
@@ -107,8 +175,8 @@ bool upgrade(const QSqlDatabase& db, QString* error)
     return true;
 }
 
-// A file of an older version is upgraded; one a newer program has written is left alone, as
-// this program does not know what its tables now mean.
+// A database of an older version is upgraded; one a newer program has written is left alone,
+// as this program does not know what its tables now mean.
 bool bringUpToDate(const QSqlDatabase& db, QString* error)
 {
     int version = 0;
@@ -119,13 +187,13 @@ bool bringUpToDate(const QSqlDatabase& db, QString* error)
         return false;
     }
     if (version > Schema::Version) {
-        *error = u"数据库文件来自更新版本的程序（数据库版本 %1，本程序只认识到版本 %2）"_s.arg(version).arg(Schema::Version);
+        *error = u"数据库来自更新版本的程序（数据库版本 %1，本程序只认识到版本 %2）"_s.arg(version).arg(Schema::Version);
         return false;
     }
     return version == Schema::Version || upgrade(db, error);
 }
 
-// The settings every connection gets right after it opens.
+// Opens the connection and gives it the engine's settings.
 bool configure(QSqlDatabase& db, QString* error)
 {
     // Statements prepared before the connection last closed died with it.
@@ -135,28 +203,27 @@ bool configure(QSqlDatabase& db, QString* error)
         return false;
     }
     try {
-        // Write-ahead logging lets a reading counter go on while another writes; full sync
-        // makes a committed transaction survive a power cut.
-        Sql::run(db, u"PRAGMA journal_mode=WAL"_s);
-        Sql::run(db, u"PRAGMA synchronous=FULL"_s);
+        dialectOf(db).configure(db);
     } catch (const Failure& failure) {
         *error = failure.text();
+        db.close();
         return false;
     }
+    if (isServer(db))
+        serverConnections().insert(db.connectionName());
     return true;
 }
 
-bool openConnection(const QString& name, const QString& path, QString* error)
+bool openConnection(const QString& name, const Location& location, QString* error)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QString::fromLatin1(ConnectOptions));
+    const Dialect& dialect = dialectFor(location);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromLatin1(dialect.driver()), name);
+    if (!db.isValid()) {
+        *error = u"没有数据库驱动 %1（请安装它的软件包）"_s.arg(QString::fromLatin1(dialect.driver()));
+        return false;
+    }
+    dialect.describeTo(db, location);
     return configure(db, error);
-}
-
-QString uniqueName(const QString& purpose)
-{
-    return purpose + u'-' + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 // The files the engine keeps beside an open database; they belong to that one file.
@@ -175,7 +242,6 @@ bool syncToDisk(const QString& path)
     ::close(fd);
     return ok;
 }
-
 
 // SQLite's result codes for a file whose pages are not what they should be.
 constexpr int SqliteCorrupt = 11;
@@ -199,7 +265,7 @@ bool checkStructure(const QString& path, QString* error, bool* damaged)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
         db.setDatabaseName(path);
-        db.setConnectOptions(u"QSQLITE_OPEN_READONLY;"_s + QString::fromLatin1(ConnectOptions));
+        db.setConnectOptions(u"QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"_s);
         if (!db.open()) {
             *error = db.lastError().text();
             *damaged = isDamage(db.lastError());
@@ -228,36 +294,45 @@ bool checkStructure(const QString& path, QString* error, bool* damaged)
     close(name);
     return ok;
 }
+
 } // namespace
 
-bool open(const QString& connectionName, const QString& path, QString* error, bool* damaged)
+bool open(const QString& connectionName, const Location& location, QString* error, bool* damaged)
 {
     bool damage = false;
     if (damaged)
         *damaged = false;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        // The driver would quietly create an empty file; a shop must notice a missing one.
-        *error = u"数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(path));
-        return false;
+    if (!location.isServer()) {
+        if (!QFileInfo(location.path).isFile()) {
+            // The driver would quietly create an empty file; a shop must notice a missing one.
+            *error = u"数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(location.path));
+            return false;
+        }
+        if (!checkStructure(location.path, error, &damage)) {
+            if (damaged)
+                *damaged = damage;
+            return false;
+        }
     }
-    if (!checkStructure(path, error, &damage)) {
-        if (damaged)
-            *damaged = damage;
-        return false;
-    }
-    if (!openConnection(connectionName, path, error)) {
+    if (!openConnection(connectionName, location, error)) {
         close(connectionName);
         return false;
     }
+    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     try {
-        Sql::run(QSqlDatabase::database(connectionName, false), u"SELECT count(*) FROM 操作员"_s);
+        Sql::run(db, u"SELECT count(*) FROM 操作员"_s);
     } catch (const Failure& failure) {
         *error = failure.text();
+        // A server database the administrator made but no one filled yet: say what to do.
+        try {
+            if (location.isServer() && !dialectOf(db).holdsTables(db))
+                *error = u"%1 中还没有本程序的表，请先运行 quorvane --create-database 建立。"_s.arg(location.describe());
+        } catch (const Failure&) {
+        }
         close(connectionName);
         return false;
     }
-    if (!bringUpToDate(QSqlDatabase::database(connectionName, false), error)) {
+    if (!bringUpToDate(db, error)) {
         close(connectionName);
         return false;
     }
@@ -272,16 +347,13 @@ bool openAlongside(const QString& connectionName, const QString& name, QString* 
 
 int schemaVersion(const QSqlDatabase& db)
 {
-    return Sql::scalar(db, u"PRAGMA user_version"_s).toInt();
-}
-
-QString caselessCollation()
-{
-    return QString::fromLatin1(Caseless);
+    return dialectOf(db).schemaVersion(db);
 }
 
 void close(const QString& connectionName)
 {
+    writing().remove(connectionName);
+    serverConnections().remove(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {
@@ -293,96 +365,286 @@ void close(const QString& connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-bool create(const QString& path, QString* error)
+namespace {
+
+// Every table and index, the version and the built-in operator, on a connection whose
+// transaction the caller holds.
+void createTables(const QSqlDatabase& db)
 {
-    if (QFileInfo::exists(path)) {
-        *error = u"数据库文件已存在，不会覆盖：%1"_s.arg(QDir::toNativeSeparators(path));
-        return false;
+    const Dialect& dialect = dialectOf(db);
+    dialect.prepareForTables(db);
+    for (const QString& statement : Schema::createStatements(definitionsOf(dialect), dialect.extraColumns()))
+        direct(db, statement);
+    dialect.setSchemaVersion(db, Schema::Version);
+}
+
+void insertBuiltInOperator(const QSqlDatabase& db)
+{
+    Sql::run(db, u"INSERT INTO 操作员 (操作员, 姓名) VALUES (?, ?)"_s,
+             {QString::fromUtf8(Schema::BuiltInOperatorId), QString::fromUtf8(Schema::BuiltInOperatorName)});
+}
+
+// A connection to a database that is to be made: a new file, or a server database that holds
+// none of the program's tables yet. The caller closes it (and removes a file it refused).
+bool openEmpty(const QString& name, const Location& location, QString* error)
+{
+    if (!location.isServer()) {
+        if (QFileInfo::exists(location.path)) {
+            *error = u"数据库文件已存在，不会覆盖：%1"_s.arg(QDir::toNativeSeparators(location.path));
+            return false;
+        }
+        if (!QDir().mkpath(QFileInfo(location.path).absolutePath())) {
+            *error = u"无法创建文件夹：%1"_s.arg(QDir::toNativeSeparators(QFileInfo(location.path).absolutePath()));
+            return false;
+        }
     }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = u"无法创建文件夹：%1"_s.arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    if (!openConnection(name, location, error))
         return false;
+    if (location.isServer()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        try {
+            if (dialectOf(db).holdsTables(db)) {
+                *error = u"%1 中已有本程序的表，不会覆盖。"_s.arg(location.describe());
+                return false;
+            }
+        } catch (const Failure& failure) {
+            *error = failure.text();
+            return false;
+        }
     }
+    return true;
+}
+
+// Ends a creation: the connection goes, and a file that did not come about whole with it.
+void finishCreation(const QString& name, const Location& location, bool ok, bool madeFile)
+{
+    close(name);
+    if (!ok && madeFile)
+        removeFile(location.path);
+}
+
+} // namespace
+
+bool create(const Location& location, QString* error)
+{
     const QString name = uniqueName(u"create"_s);
-    bool ok = openConnection(name, path, error);
+    const bool existed = !location.isServer() && QFileInfo::exists(location.path);
+    bool ok = openEmpty(name, location, error);
     if (ok) {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
         const QString failed = Sql::transact(db, [&] {
-            for (const QString& statement : Schema::createStatements(caselessCollation()))
-                Sql::run(db, statement);
-            setSchemaVersion(db, Schema::Version);
-            Sql::run(db, u"INSERT INTO 操作员 (操作员, 姓名) VALUES (?, ?)"_s,
-                     {QString::fromUtf8(Schema::BuiltInOperatorId), QString::fromUtf8(Schema::BuiltInOperatorName)});
+            createTables(db);
+            insertBuiltInOperator(db);
         });
         if (!failed.isEmpty()) {
             *error = failed;
             ok = false;
         }
     }
-    close(name);
-    if (!ok) {
-        QFile::remove(path);
-        QFile::remove(path + u"-wal"_s);
-        QFile::remove(path + u"-shm"_s);
+    finishCreation(name, location, ok, !location.isServer() && !existed);
+    return ok;
+}
+
+namespace {
+
+// What the copy compares between source and target before it commits.
+struct Tally
+{
+    QList<qint64> rows; // per table, in schema order
+    double points = 0;
+    double changes = 0;
+};
+
+Tally tallyOf(const QSqlDatabase& db)
+{
+    Tally t;
+    for (const Schema::Table& table : Schema::tables())
+        t.rows << Sql::scalar(db, u"select count(*) from %1"_s.arg(Sql::quotedName(QString::fromUtf8(table.name))))
+                      .toLongLong();
+    t.points = Sql::scalar(db, u"select coalesce(sum(积分), 0) from 会员卡信息"_s).toDouble();
+    t.changes = Sql::scalar(db, u"select coalesce(sum(增减积分), 0) from 流水记录"_s).toDouble();
+    return t;
+}
+
+bool sameAmount(double a, double b)
+{
+    // Both engines keep two decimals; a sum of binary fractions may differ in its last bits.
+    return std::llround(a * 100.0) == std::llround(b * 100.0);
+}
+
+QString differences(const Tally& source, const Tally& target)
+{
+    QStringList found;
+    qsizetype i = 0;
+    for (const Schema::Table& table : Schema::tables()) {
+        if (source.rows.at(i) != target.rows.at(i))
+            found << u"表“%1”：原有 %2 行，复制后 %3 行"_s.arg(QString::fromUtf8(table.name))
+                         .arg(source.rows.at(i))
+                         .arg(target.rows.at(i));
+        ++i;
     }
+    if (!sameAmount(source.points, target.points))
+        found << u"积分合计：原有 %1，复制后 %2"_s.arg(source.points, 0, 'f', 2).arg(target.points, 0, 'f', 2);
+    if (!sameAmount(source.changes, target.changes))
+        found << u"增减积分合计：原有 %1，复制后 %2"_s.arg(source.changes, 0, 'f', 2).arg(target.changes, 0, 'f', 2);
+    return found.join(u'\n');
+}
+
+// Every row of one table, its row key first, read forward in key order and written with the
+// same key: the rows keep their order and their values, nulls as nulls and '' as ''.
+qint64 copyRows(const QSqlDatabase& from, const QSqlDatabase& to, const Schema::Table& table)
+{
+    const QString name = Sql::quotedName(QString::fromUtf8(table.name));
+    QStringList columns;
+    for (const Schema::Column& c : table.columns)
+        columns << Sql::quotedName(QString::fromUtf8(c.name));
+    const Dialect& source = dialectOf(from);
+    const Dialect& target = dialectOf(to);
+    // Walked forward as it is read: nothing else runs on the source meanwhile, and a table of a
+    // million rows need not stand in memory at once.
+    QSqlQuery rows(from);
+    rows.setForwardOnly(true);
+    if (!rows.exec(u"select %1, %2 from %3 order by %1"_s.arg(source.rowKey(), columns.join(u", "_s), name)))
+        throw Failure(rows.lastError().text());
+    // Prepared once for the table (Sql::run keeps it).
+    const QString insert = u"insert into %1 (%2, %3) values (%4)"_s.arg(
+        name, target.rowKey(), columns.join(u", "_s), QStringList(columns.size() + 1, u"?"_s).join(u", "_s));
+    qint64 count = 0;
+    const int width = int(columns.size()) + 1;
+    while (rows.next()) {
+        QVariantList values;
+        values.reserve(width);
+        for (int i = 0; i < width; ++i) {
+            const QVariant v = rows.value(i);
+            values << (v.isNull() ? QVariant() : v); // a null stays null, not the '' of an empty field
+        }
+        Sql::run(to, insert, values);
+        ++count;
+    }
+    if (rows.lastError().isValid())
+        throw Failure(rows.lastError().text());
+    target.afterKeyedCopy(to, QString::fromUtf8(table.name));
+    return count;
+}
+
+} // namespace
+
+bool copyDatabase(const Location& from, const Location& to, QString* report, QString* error)
+{
+    if (!from.isServer() && !to.isServer()
+        && QFileInfo(from.path).absoluteFilePath() == QFileInfo(to.path).absoluteFilePath()) {
+        *error = u"不能复制到数据库自身。"_s;
+        return false;
+    }
+    const QString sourceName = uniqueName(u"copy-from"_s);
+    const QString targetName = uniqueName(u"copy-to"_s);
+    bool ok = open(sourceName, from, error);
+    const bool existed = !to.isServer() && QFileInfo::exists(to.path);
+    bool targetOpened = false;
+    if (ok) {
+        targetOpened = openEmpty(targetName, to, error);
+        ok = targetOpened;
+    }
+    if (ok) {
+        const QSqlDatabase source = QSqlDatabase::database(sourceName, false);
+        const QSqlDatabase target = QSqlDatabase::database(targetName, false);
+        QStringList copied;
+        QString mismatch;
+        try {
+            // One view of the source for the whole copy, whatever other counters write meanwhile.
+            dialectOf(source).beginConsistentRead(source);
+            const QString failed = Sql::transact(target, [&] {
+                createTables(target);
+                for (const Schema::Table& table : Schema::tables()) {
+                    const qint64 n = copyRows(source, target, table);
+                    copied << u"%1 %2 行"_s.arg(QString::fromUtf8(table.name)).arg(n);
+                }
+                mismatch = differences(tallyOf(source), tallyOf(target));
+                if (!mismatch.isEmpty())
+                    throw Failure(u"复制后的数据与原数据不符，没有保存：\n"_s + mismatch);
+            });
+            QSqlQuery(source).exec(u"ROLLBACK"_s);
+            if (!failed.isEmpty()) {
+                *error = failed;
+                ok = false;
+            }
+        } catch (const Failure& failure) {
+            *error = failure.text();
+            ok = false;
+        }
+        if (ok)
+            *report = u"已把 %1 复制到 %2：\n%3"_s.arg(from.describe(), to.describe(), copied.join(u'\n'));
+    }
+    close(sourceName);
+    finishCreation(targetName, to, ok, targetOpened && !to.isServer() && !existed);
     return ok;
 }
 
 void beginWrite(const QSqlDatabase& db)
 {
-    Sql::run(db, u"BEGIN IMMEDIATE"_s);
+    writing().remove(db.connectionName());
+    reconnectIfLost(db);
+    dialectOf(db).beginWrite(db);
+    writing().insert(db.connectionName());
 }
 
-void commit(const QSqlDatabase& db)
+void commitWrite(QSqlDatabase& db)
 {
-    Sql::run(db, u"COMMIT"_s);
+    // The transaction is over whether the commit went through or not.
+    struct Ended
+    {
+        QString name;
+        ~Ended() { writing().remove(name); }
+    } ended{db.connectionName()};
+    dialectOf(db).commit(db);
 }
 
-void rollback(const QSqlDatabase& db)
+void rollbackWrite(QSqlDatabase& db)
 {
-    try {
-        Sql::run(db, u"ROLLBACK"_s);
-    } catch (const Failure&) {
-    }
+    dialectOf(db).rollback(db);
+    writing().remove(db.connectionName());
 }
 
-Failure::Kind kindOf(const QSqlError& error)
+void reconnectIfLost(const QSqlDatabase& db)
 {
-    // Extended codes carry the primary one in their low byte (517 is a stale snapshot, 5 busy).
-    constexpr int SqliteBusy = 5;
-    constexpr int SqliteLocked = 6;
-    constexpr int SqliteConstraintUnique = 2067;
-    bool known = false;
-    const int code = error.nativeErrorCode().toInt(&known);
-    if (known && ((code & 0xff) == SqliteBusy || (code & 0xff) == SqliteLocked))
-        return Failure::Kind::Busy;
-    if (known && code == SqliteConstraintUnique)
-        return Failure::Kind::DuplicateKey;
-    // A commit's error carries the engine's text only.
-    const QString text = error.databaseText();
-    if (text.contains(u"database is locked"_s, Qt::CaseInsensitive)
-        || text.contains(u"database table is locked"_s, Qt::CaseInsensitive))
-        return Failure::Kind::Busy;
-    if (text.contains(u"UNIQUE constraint failed"_s, Qt::CaseInsensitive))
-        return Failure::Kind::DuplicateKey;
-    return Failure::Kind::Error;
+    if (!serverConnections().contains(db.connectionName()) || (db.isOpen() && !dialectOf(db).isLost(db)))
+        return;
+    if (writing().contains(db.connectionName()))
+        throw Failure(u"与数据库服务器的连接已断开。"_s, Failure::Kind::ConnectionLost);
+    QSqlDatabase handle = db;
+    handle.close();
+    QString error;
+    if (!configure(handle, &error))
+        throw Failure(u"无法重新连接数据库服务器：%1"_s.arg(error));
+}
+
+bool readsForwardOnly(const QSqlDatabase& db)
+{
+    return !isServer(db);
+}
+
+Failure::Kind kindOf(const QSqlDatabase& db, const QSqlError& error)
+{
+    const Dialect& dialect = dialectOf(db);
+    if (db.isValid() && (!db.isOpen() || dialect.isLost(db)) && serverConnections().contains(db.connectionName()))
+        return Failure::Kind::ConnectionLost;
+    return dialect.kindOf(error);
 }
 
 bool isDuplicateOf(const Failure& failure, const QString& table, const QString& column)
 {
-    // SQLite names the column in its text: "UNIQUE constraint failed: 流水记录.编号".
-    return failure.kind() == Failure::Kind::DuplicateKey && failure.text().contains(table + u'.' + column);
+    // Each engine names the index its own way, and neither form can stand in the other's text.
+    return sqlite().isDuplicateOf(failure, table, column) || postgres().isDuplicateOf(failure, table, column);
 }
 
-QString keyedSelect(const QString& select, const QString& keyName)
+QString keyedSelect(const QSqlDatabase& db, const QString& select, const QString& keyName)
 {
-    static const QRegularExpression plainSelect(u"^\\s*select\\s+(?!distinct\\b|all\\b)"_s,
-                                                QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = plainSelect.match(select);
-    if (!m.hasMatch())
-        return {};
-    return select.left(m.capturedEnd()) + u"rowid as "_s + Sql::quotedName(keyName) + u", "_s
-           + select.mid(m.capturedEnd());
+    return dialectOf(db).keyedSelect(select, keyName);
+}
+
+bool isServer(const QSqlDatabase& db)
+{
+    return &dialectOf(db) == &postgres();
 }
 
 bool copyTo(const QSqlDatabase& db, const QString& target, QString* error)
@@ -449,7 +711,7 @@ bool validate(const QString& path, QString* error)
     close(name);
     // Last the way the program itself opens a database, with whatever that checks and upgrades.
     if (ok) {
-        ok = open(name, path, error);
+        ok = open(name, Location(path), error);
         close(name);
     }
     return ok;
@@ -457,6 +719,7 @@ bool validate(const QString& path, QString* error)
 
 void suspend(const QString& connectionName)
 {
+    serverConnections().remove(connectionName);
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     Sql::forgetStatements(db);
     if (db.isOpen())
@@ -472,15 +735,11 @@ bool resume(const QString& connectionName, QString* error)
     }
     if (db.isOpen())
         return true;
-    if (!QFileInfo(db.databaseName()).isFile()) {
+    if (!isServer(db) && !QFileInfo(db.databaseName()).isFile()) {
         *error = u"数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(db.databaseName()));
         return false;
     }
-    if (!configure(db, error)) {
-        db.close();
-        return false;
-    }
-    return true;
+    return configure(db, error);
 }
 
 void removeFile(const QString& path)

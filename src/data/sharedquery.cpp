@@ -185,7 +185,7 @@ void SharedQuery::setStatement(const QString& statement, const QVariantList& val
     }
     if (!splitOwnOrder(statement, &m_unordered, &m_ownOrder, &m_statementError))
         return;
-    m_keyed = Engine::keyedSelect(m_unordered, KeyName);
+    m_keyed = Engine::keyedSelect(QSqlDatabase::database(m_connectionName, false), m_unordered, KeyName);
     if (m_keyed.isEmpty())
         m_statementError = u"列表语句须为一条普通的 select 语句：%1"_s.arg(statement);
 }
@@ -227,7 +227,7 @@ QVariantList SharedQuery::aggregate(const QStringList& expressions) const
     try {
         // Run to its end at once: a single row, and the statement is done with.
         Sql::Rows query = Sql::run(QSqlDatabase::database(m_connectionName, false),
-                                   u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_unordered), m_values);
+                                   u"select %1 from (%2) as q"_s.arg(expressions.join(u", "_s), m_unordered), m_values);
         if (!query.next())
             return {};
         QVariantList row;
@@ -253,7 +253,7 @@ quint64 SharedQuery::aggregateInBackground(const QStringList& expressions)
         return ticket;
     }
     const QString main = m_connectionName;
-    const QString statement = u"select %1 from (%2)"_s.arg(expressions.join(u", "_s), m_unordered);
+    const QString statement = u"select %1 from (%2) as q"_s.arg(expressions.join(u", "_s), m_unordered);
     const QVariantList values = m_values;
     const qsizetype width = expressions.size();
     m_background.start([this, main, statement, values, width, ticket, generation] {
@@ -318,7 +318,7 @@ QString SharedQuery::orderClause(qsizetype fromKey) const
 
 QString SharedQuery::orderedStatement() const
 {
-    return u"select * from (%1) order by %2"_s.arg(m_keyed, orderClause(0));
+    return u"select * from (%1) as q order by %2"_s.arg(keyed(), orderClause(0));
 }
 
 Sql::Rows SharedQuery::runForward() const
@@ -330,7 +330,7 @@ Sql::Rows SharedQuery::runForward() const
     for (const QString& name : columnNames())
         columns << Sql::quotedName(name);
     const QString statement = columns.isEmpty() ? orderedStatement()
-                                                : u"select %1 from (%2) order by %3"_s.arg(columns.join(u", "_s), m_keyed,
+                                                : u"select %1 from (%2) as q order by %3"_s.arg(columns.join(u", "_s), keyed(),
                                                                                            orderClause(0));
     return Sql::run(QSqlDatabase::database(m_connectionName, false), statement, m_values);
 }
@@ -338,7 +338,7 @@ Sql::Rows SharedQuery::runForward() const
 QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVariantList& whereValues,
                                              const QString& order, int limit, QSqlRecord* columns) const
 {
-    QString text = u"select * from (%1)"_s.arg(m_keyed);
+    QString text = u"select * from (%1) as q"_s.arg(keyed());
     if (!where.isEmpty())
         text += u" where "_s + where;
     text += u" order by %1 limit ?"_s.arg(order);
@@ -358,7 +358,8 @@ QList<SharedQuery::Row> SharedQuery::runPage(const QString& where, const QVarian
         rows << row;
     }
     if (query.lastError().isValid())
-        throw Failure(query.lastError().text(), Engine::kindOf(query.lastError()));
+        throw Failure(query.lastError().text(),
+                      Engine::kindOf(QSqlDatabase::database(m_connectionName, false), query.lastError()));
     query.finish();
     return rows;
 }
@@ -418,6 +419,15 @@ QList<SharedQuery::Row> SharedQuery::readPage(int limit, QSqlRecord* columns)
         }
     }
     return page;
+}
+
+QString SharedQuery::keyed() const
+{
+    // Made for the engine the connection has now: a list is set up before the connection opens.
+    const QString keyed = Engine::keyedSelect(QSqlDatabase::database(m_connectionName, false), m_unordered, KeyName);
+    if (keyed.isEmpty())
+        throw Failure(u"列表语句须为一条普通的 select 语句：%1"_s.arg(m_statement));
+    return keyed;
 }
 
 void SharedQuery::clearRows()

@@ -109,6 +109,8 @@ private:
     // The keys the rows are ordered by: the sort keys, else the statement's own order.
     QList<SortKey> orderKeys() const;
     QString orderClause(qsizetype fromKey) const;
+    // The statement with the engine's row key (throws Failure when it can take none).
+    QString keyed() const;
     // Reads up to limit rows after the last row on hand (from the first row when none is).
     QList<Row> readPage(int limit, QSqlRecord* columns);
     QList<Row> runPage(const QString& where, const QVariantList& whereValues, const QString& order, int limit,

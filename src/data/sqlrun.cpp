@@ -16,15 +16,19 @@ QString errorText(const QSqlError& error)
     return text.isEmpty() ? error.databaseText() : text;
 }
 
-Failure failureOf(const QSqlError& error)
+Failure failureOf(const QSqlDatabase& db, const QSqlError& error)
 {
-    return Failure(errorText(error), Engine::kindOf(error));
+    return Failure(errorText(error), Engine::kindOf(db, error));
 }
 
 // A busy failure tells the operator what to do before it quotes the engine.
 QString shownText(const Failure& failure)
 {
-    return failure.kind() == Failure::Kind::Busy ? BusyText + QLatin1Char('\n') + failure.text() : failure.text();
+    if (failure.kind() == Failure::Kind::Busy)
+        return BusyText + QLatin1Char('\n') + failure.text();
+    if (failure.kind() == Failure::Kind::ConnectionLost)
+        return LostText + QLatin1Char('\n') + failure.text();
+    return failure.text();
 }
 } // namespace
 
@@ -39,6 +43,9 @@ QVariant boundValue(const QVariant& value)
 {
     if (value.metaType() == QMetaType::fromType<QString>() && value.toString().isNull())
         return QVariant(QStringLiteral(""));
+    // Yes/no columns hold 0/1 on every engine; some take no boolean for a number.
+    if (value.metaType() == QMetaType::fromType<bool>())
+        return QVariant(value.toBool() ? 1 : 0);
     return value;
 }
 
@@ -47,7 +54,7 @@ QVariant boundValue(const QVariant& value)
 
 struct Rows::Prepared
 {
-    explicit Prepared(const QSqlDatabase& db) : query(db) { query.setForwardOnly(true); }
+    explicit Prepared(const QSqlDatabase& db) : query(db) { query.setForwardOnly(Engine::readsForwardOnly(db)); }
     QSqlQuery query;
     bool inUse = false;
     quint64 lastUse = 0;
@@ -98,7 +105,7 @@ std::shared_ptr<Rows::Prepared> prepare(const QSqlDatabase& db, const QString& s
 {
     auto prepared = std::make_shared<Rows::Prepared>(db);
     if (!prepared->query.prepare(statement))
-        throw failureOf(prepared->query.lastError());
+        throw failureOf(db, prepared->query.lastError());
     return prepared;
 }
 
@@ -130,12 +137,14 @@ std::shared_ptr<Rows::Prepared> preparedFor(const QSqlDatabase& db, const QStrin
 
 Rows run(const QSqlDatabase& db, const QString& statement, const QVariantList& values)
 {
+    // A server connection that went away is made again first (which forgets its statements).
+    Engine::reconnectIfLost(db);
     std::shared_ptr<Rows::Prepared> prepared = preparedFor(db, statement);
     QSqlQuery& query = prepared->query;
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), boundValue(values.at(i)));
     if (!query.exec()) {
-        const Failure failure = failureOf(query.lastError());
+        const Failure failure = failureOf(db, query.lastError());
         query.finish();
         throw failure;
     }
@@ -221,21 +230,21 @@ QString transact(QSqlDatabase db, const std::function<void()>& body, std::option
     try {
         body();
     } catch (const Refusal& refused) {
-        Engine::rollback(db);
+        Engine::rollbackWrite(db);
         if (refusal)
             *refusal = refused.notice();
         return refused.text();
     } catch (const Failure& failure) {
-        Engine::rollback(db);
+        Engine::rollbackWrite(db);
         return shownText(failure);
     } catch (...) {
-        Engine::rollback(db);
+        Engine::rollbackWrite(db);
         throw;
     }
     try {
-        Engine::commit(db);
+        Engine::commitWrite(db);
     } catch (const Failure& failure) {
-        Engine::rollback(db);
+        Engine::rollbackWrite(db);
         return shownText(failure);
     }
     return {};

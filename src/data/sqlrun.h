@@ -21,7 +21,7 @@
 class Failure : public std::exception
 {
 public:
-    enum class Kind { Error, Busy, DuplicateKey };
+    enum class Kind { Error, Busy, DuplicateKey, ConnectionLost };
     explicit Failure(QString text, Kind kind = Kind::Error)
         : m_text(std::move(text)), m_bytes(m_text.toUtf8()), m_kind(kind)
     {
@@ -119,6 +119,11 @@ void forgetStatements(const QSqlDatabase& db);
 // so the caller can show it as its own box. Callers show their success box only after this
 // returns, so no box ever waits while the database is locked for the other counters.
 QString transact(QSqlDatabase db, const std::function<void()>& body, std::optional<Notice>* refusal = nullptr);
+
+// What the operator reads when the connection to the database server broke off (the server
+// restarted, the network went): the server dropped the save, and the next operation connects
+// again.
+inline const QString LostText = QStringLiteral("与数据库服务器的连接已断开，本次操作没有保存；下一次操作将重新连接，请再试一次。");
 
 // What the operator reads when the other counters kept the database past the busy timeout.
 inline const QString BusyText = QStringLiteral("其他收银台正在保存，数据库暂时被占用，本次操作没有保存，请稍后再试一次。");

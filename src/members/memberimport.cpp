@@ -227,8 +227,11 @@ Outcome run(const QSqlDatabase& db, const QString& path, const QString& sheetNam
         const QList<int> at = titleColumns(sheet);
         const qint64 total = sheet.rows.size() - 1;
         // Each statement is prepared once for the whole sheet (Sql::run keeps it).
+        QStringList quoted;
+        for (const QString& c : columns())
+            quoted << Sql::quotedName(c);
         const QString insert = u"insert into 会员卡信息 (%1) values (%2)"_s.arg(
-            columns().join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s));
+            quoted.join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s));
         QHash<QString, bool> knownCategory;
         QHash<QString, int> rowOfCard; // as stored: the engine decides which numbers are the same
         for (qsizetype i = 1; i < sheet.rows.size(); ++i) {

@@ -64,9 +64,14 @@ namespace Members {
 
 const QString& findStatement()
 {
-    // The columns by name, so their order in the file does not matter.
-    static const QString statement =
-        u"select %1 from 会员卡信息 where 会员卡号 =?"_s.arg(MemberRecord::columns().join(u", "_s));
+    // The columns by name, so their order in the file does not matter; quoted, as a server
+    // folds an unquoted name to lower case (VIN码).
+    static const QString statement = [] {
+        QStringList quoted;
+        for (const QString& c : MemberRecord::columns())
+            quoted << Sql::quotedName(c);
+        return u"select %1 from 会员卡信息 where 会员卡号 =?"_s.arg(quoted.join(u", "_s));
+    }();
     return statement;
 }
 

@@ -180,7 +180,7 @@ Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& d, const QString&
             for (const GiftRow& g : d.gifts) {
                 if (g.name.isEmpty())
                     continue;
-                const double quantity = parseNumber(g.quantity);
+                const double quantity = RoundTwoDecimals(parseNumber(g.quantity));
                 Sql::run(db, u"insert into 礼品(礼品名称,单位,数量) values (?,?,?)"_s, {g.name, g.unit, -quantity});
                 Sql::run(db,
                          u"insert into 礼品使用记录(单据号,会员卡号,会员姓名,礼品名称,单位,数量,日期,经手人) "

@@ -159,7 +159,7 @@ TEST_F(LossTest, ReplacementMovesMemberBalanceAndHistoryInOneTransaction)
 TEST_F(LossTest, ReplacementFailingMidwayLeavesNoTrace)
 {
     home.exec(u"insert into 流水记录 (编号, 会员卡号) values ('0000000001', 'A')"_s);
-    home.exec(u"CREATE TRIGGER 拒绝 BEFORE INSERT ON 挂失记录 BEGIN SELECT RAISE(ABORT, '磁盘已满'); END"_s);
+    home.refuse(u"insert"_s, u"挂失记录"_s, {}, u"磁盘已满"_s);
     const Outcome o = FormalLoss::replace(home.db(), replacement(u"A"_s, u"B"_s));
     EXPECT_FALSE(o.ok);
     EXPECT_EQ(o.notice.kind, Notice::Kind::Plain);

@@ -41,6 +41,7 @@ QString otherFile(const QTemporaryDir& dir, const QString& name, const QStringLi
 
 TEST(Statements, EachConnectionRunsTheTextOnItsOwnFile)
 {
+    SQLITE_ONLY("two database files");
     TestHome home;
     home.exec(u"insert into 会员卡信息 (会员卡号) values ('A'), ('B')"_s);
     QTemporaryDir dir;
@@ -60,6 +61,7 @@ TEST(Statements, EachConnectionRunsTheTextOnItsOwnFile)
 // again: a statement prepared before must not be run on the closed connection's remains.
 TEST(Statements, AConnectionOpenedAgainPreparesAfresh)
 {
+    SQLITE_ONLY("the file replaced while the connection is closed");
     TestHome home;
     home.exec(u"insert into 会员卡信息 (会员卡号) values ('A')"_s);
     ASSERT_EQ(cards(home.db()), QStringList{u"A"_s});
@@ -80,6 +82,7 @@ TEST(Statements, AConnectionOpenedAgainPreparesAfresh)
 // open, or this counter's next save fails at once as soon as another counter has saved.
 TEST(Statements, RowsLeftUnreadHoldNoSnapshot)
 {
+    SQLITE_ONLY("a read snapshot held by a statement left open is SQLite's");
     TestHome home;
     home.exec(u"insert into 会员卡信息 (会员卡号, 积分) values ('C001', 0), ('C002', 0)"_s);
     QString error;

@@ -2,8 +2,9 @@
 // a loop, as an operator saving at full speed would, so that several of them started as
 // separate processes compete for the file the way several counters do.
 //
-//   quorvane_driver --db FILE [--saves N] [--mix purchases|all] [--cards N] [--list] [--seed S]
+//   quorvane_driver --db FILE | --home DIR [--saves N] [--mix purchases|all] [--cards N] [--list] [--seed S]
 //
+// --home takes the database the program home's myini.ini names (a server's, or the home's file).
 // --saves 0 saves until the process is killed. --mix all draws purchases, returns and cash
 // redemptions; purchases saves purchases only. --list keeps the history list open the whole
 // run and scrolls and refreshes it between saves, as a counter with the list on screen does.
@@ -12,6 +13,8 @@
 // (a redemption the balance does not cover), B refused because the database stayed busy past
 // the timeout, E any other failure (its text goes to stderr). The end of a counted run writes
 //   tried=… saved=… refused=… busy=… errors=… longest_ms=… max_wal=…
+#include "config/appconfig.h"
+#include "config/programhome.h"
 #include "data/sqlrun.h"
 #include "data/tdm1.h"
 #include "data/values.h"
@@ -64,6 +67,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCommandLineParser options;
     options.addOption({u"db"_s, u"database file"_s, u"FILE"_s});
+    options.addOption({u"home"_s, u"program home whose database to use"_s, u"DIR"_s});
     options.addOption({u"saves"_s, u"saves to make, 0 until killed"_s, u"N"_s, u"100"_s});
     options.addOption({u"mix"_s, u"purchases or all"_s, u"KIND"_s, u"purchases"_s});
     options.addOption({u"cards"_s, u"cards C000… to save on"_s, u"N"_s, u"20"_s});
@@ -72,7 +76,16 @@ int main(int argc, char** argv)
     options.addOption({u"operator"_s, u"operator id written"_s, u"ID"_s, u"0001"_s});
     options.process(app);
 
-    const QString path = options.value(u"db"_s);
+    Engine::Location location(options.value(u"db"_s));
+    QString error;
+    if (options.isSet(u"home"_s)) {
+        ProgramHome::set(options.value(u"home"_s));
+        if (!AppConfig::database(&location, &error)) {
+            std::fprintf(stderr, "%s\n", error.toUtf8().constData());
+            return 2;
+        }
+    }
+    const QString path = location.path;
     const int saves = options.value(u"saves"_s).toInt();
     const bool all = options.value(u"mix"_s) == u"all"_s;
     const int cards = std::max(1, options.value(u"cards"_s).toInt());
@@ -80,8 +93,7 @@ int main(int argc, char** argv)
     std::mt19937 random(options.value(u"seed"_s).toUInt());
 
     TDM1 dm;
-    QString error;
-    if (!dm.connectTo(path, &error)) {
+    if (!dm.connectTo(location, &error)) {
         std::fprintf(stderr, "%s\n", error.toUtf8().constData());
         return 2;
     }
@@ -120,9 +132,14 @@ int main(int argc, char** argv)
             d.cardNo = d.loadedCard = card;
             d.name = u"会员"_s + card;
             d.points = points;
-            d.currentPoints = Values::pointsText(
-                Sql::scalar(db, u"select 积分 from 会员卡信息 where 会员卡号=?"_s, {card}).toDouble());
-            outcome = PointsOps::redeem(db, d, operatorId).outcome;
+            try {
+                d.currentPoints = Values::pointsText(
+                    Sql::scalar(db, u"select 积分 from 会员卡信息 where 会员卡号=?"_s, {card}).toDouble());
+                outcome = PointsOps::redeem(db, d, operatorId).outcome;
+            } catch (const Failure& failure) {
+                // The lookup failed (a server gone away): the program shows it in a plain box.
+                outcome = Outcome::refused(Notice::plain(failure.text()));
+            }
         }
         tally.longestMs = std::max(tally.longestMs, took.elapsed());
         report(tally, outcome);
