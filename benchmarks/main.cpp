@@ -680,8 +680,11 @@ void opening(Report& report, const WorkShop& shop, const ShopData::Sizes& sizes)
 // the login dialog painted. Timed from the start of the process to the line it prints then.
 int startProbe(QApplication& app, const QString& home)
 {
+    // Startup::run's steps in its order, without the single-copy lock and the login's wait.
     ProgramHome::set(home);
     Startup::applyLook(app);
+    if (!Startup::offerDatabase())
+        return 1;
     TDM1 dm;
     TMAIN main;
     if (!main.connectDatabase())
