@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -81,19 +82,45 @@ QString uniqueName(const QString& purpose)
 
 namespace {
 
+// Connection names, kept and asked about from any thread: a list's background reader opens and
+// closes a connection of its own while the counter's thread runs its statements.
+class NameSet
+{
+public:
+    void insert(const QString& name)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_names.insert(name);
+    }
+    void remove(const QString& name)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_names.remove(name);
+    }
+    bool contains(const QString& name) const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_names.contains(name);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QSet<QString> m_names;
+};
+
 // The connections with a write transaction under way: one whose server went away is not
 // opened again behind its back, as the statements after the loss would then run outside it.
-QSet<QString>& writing()
+NameSet& writing()
 {
-    static QSet<QString> names;
+    static NameSet names;
     return names;
 }
 
 // The server connections that are meant to be open: the driver closes one by itself when it
 // finds the server gone, and such a one is made again; one the program closed stays closed.
-QSet<QString>& serverConnections()
+NameSet& serverConnections()
 {
-    static QSet<QString> names;
+    static NameSet names;
     return names;
 }
 

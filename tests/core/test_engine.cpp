@@ -1,11 +1,14 @@
 #include "config/programhome.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/sharedquery.h"
 #include "data/sqlrun.h"
 #include "data/values.h"
 #include "points/pointsops.h"
 #include "support/testhome.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -468,6 +471,47 @@ TEST(EngineTest, SharedQueryShowsBoundRowsAndReportsErrors)
     q->setStatement(u"select * from 没有这张表"_s);
     EXPECT_FALSE(q->open().isEmpty());
     EXPECT_EQ(q->rowCount(), 0);
+}
+
+// A list's totals are summed on a connection of their own in the background; the answer comes
+// for the statement on show only.
+TEST(EngineTest, ListTotalsComeFromTheBackgroundForTheStatementOnShow)
+{
+    TestHome home;
+    home.exec(u"insert into 会员卡信息 (会员卡号, 积分) values ('A', 1.25), ('B', 2.5), ('C', 4)"_s);
+    SharedQuery* q = home.dm().ADOQuery5;
+    QList<std::pair<quint64, QVariantList>> answers;
+    QObject::connect(q, &SharedQuery::aggregated, q,
+                     [&](quint64 ticket, const QVariantList& values) { answers.append({ticket, values}); });
+    const auto answered = [&](qsizetype count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (answers.size() < count && waited.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return answers.size() >= count;
+    };
+    const QStringList sums{u"count(*)"_s, u"coalesce(sum(\"积分\"), 0)"_s};
+    q->setStatement(u"select * from 会员卡信息 where 积分 >= ?"_s, {2});
+    ASSERT_EQ(q->open(), QString());
+    const quint64 first = q->aggregateInBackground(sums);
+    ASSERT_TRUE(answered(1));
+    EXPECT_EQ(answers.at(0).first, first);
+    ASSERT_EQ(answers.at(0).second.size(), 2);
+    EXPECT_EQ(answers.at(0).second.at(0).toInt(), 2);
+    EXPECT_DOUBLE_EQ(answers.at(0).second.at(1).toDouble(), 6.5);
+
+    // Asked, then the list reopened before the answer was delivered: it never comes.
+    q->aggregateInBackground(sums);
+    q->waitForBackground();
+    home.exec(u"insert into 会员卡信息 (会员卡号, 积分) values ('D', 10)"_s);
+    ASSERT_EQ(q->open(), QString());
+    const quint64 third = q->aggregateInBackground(sums);
+    ASSERT_TRUE(answered(2));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(answers.size(), 2) << "no answer for the rows the list showed before";
+    EXPECT_EQ(answers.at(1).first, third);
+    EXPECT_EQ(answers.at(1).second.at(0).toInt(), 3);
+    EXPECT_DOUBLE_EQ(answers.at(1).second.at(1).toDouble(), 16.5);
 }
 
 // Every table's rows with every value, in row key order, the key itself included: two
