@@ -1,17 +1,20 @@
 #include "app/startup.h"
 
 #include "app/artwork.h"
+#include "app/demoshop.h"
 #include "app/screens.h"
 #include "app/singleinstance.h"
 #include "app/tmain.h"
 #include "config/appconfig.h"
 #include "config/programhome.h"
 #include "controls/enterchain.h"
+#include "data/clock.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
 #include "operators/permissions.h"
 #include "operators/tloginform.h"
+#include "settings/shopsettings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -35,6 +38,7 @@ using namespace Qt::Literals::StringLiterals;
 static void initResources()
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(guide);
 }
 
 namespace Startup {
@@ -74,6 +78,23 @@ void say(FILE* stream, const QString& text)
     std::fputc('\n', stream);
 }
 
+// The guide and its pictures beside it (help.html, help/*.png), so the desktop's browser
+// finds them when 系统帮助 opens the file. Pictures already there are kept.
+void installGuide()
+{
+    const QString home = ProgramHome::dir();
+    const auto readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    QFile::copy(u":/guide/help.html"_s, home + u"/help.html"_s);
+    QFile::setPermissions(home + u"/help.html"_s, readable);
+    QDir().mkpath(home + u"/help"_s);
+    const QDir pictures(u":/guide/help"_s);
+    for (const QString& name : pictures.entryList(QDir::Files)) {
+        const QString target = home + u"/help/"_s + name;
+        if (!QFileInfo::exists(target) && QFile::copy(pictures.filePath(name), target))
+            QFile::setPermissions(target, readable);
+    }
+}
+
 // A fresh program home: the empty database and, when absent, the default background and help.
 int createDatabase()
 {
@@ -90,15 +111,37 @@ int createDatabase()
     }
     const QStringList helpFiles = ProgramHome::helpFileCandidates();
     if (std::none_of(helpFiles.begin(), helpFiles.end(), [](const QString& f) { return QFileInfo::exists(f); }))
-    {
-        const QString help = ProgramHome::dir() + u"/help.html"_s;
-        QFile::copy(u":/help/help.html"_s, help);
-        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
+        installGuide();
     const QString memberTemplate = ProgramHome::memberTemplatePath();
     if (!QFileInfo::exists(memberTemplate) && !MemberImport::writeTemplate(memberTemplate, &error))
         say(stderr, error);
     say(stdout, u"已创建数据库：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
+    return 0;
+}
+
+// A fresh home holding the demo shop as it stands today. A home with a database is the
+// shop's own: it is never touched.
+int createDemo()
+{
+    if (QFileInfo::exists(ProgramHome::databasePath())) {
+        say(stderr, u"程序目录中已有数据库，示范店铺只建在新的程序目录中：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::dir())));
+        return 1;
+    }
+    if (const int failed = createDatabase())
+        return failed;
+    QString error;
+    {
+        TDM1 dm;
+        if (dm.connectTo(ProgramHome::databasePath(), &error))
+            error = DemoShop::fill(dm.ADOConnection1(), Clock::today());
+    }
+    if (error.isEmpty() && !Settings::save(DemoShop::settings()).ok)
+        error = u"无法写入 %1"_s.arg(QDir::toNativeSeparators(ProgramHome::configPath()));
+    if (!error.isEmpty()) {
+        say(stderr, error);
+        return 1;
+    }
+    say(stdout, u"已建立示范店铺：以 0001（密码为空）或 %1（密码 %2）登录"_s.arg(DemoShop::CounterOperator, DemoShop::CounterPassword));
     return 0;
 }
 
@@ -111,12 +154,15 @@ int run(QApplication& app)
     options.addHelpOption();
     options.addOption({u"home"_s, u"程序目录（数据库、myini.ini、image/001.bmp 与帮助文件所在处）"_s, u"DIR"_s});
     options.addOption({u"create-database"_s, u"在程序目录中新建空数据库（只含操作员 0001），不覆盖已有文件"_s});
+    options.addOption({u"create-demo"_s, u"在新的程序目录中建立示范店铺（会员、三个月的积分记录、礼品与挂失），不碰已有数据库"_s});
     options.process(app);
 
     ProgramHome::set(ProgramHome::resolve(app.arguments(), qEnvironmentVariable("QUORVANE_HOME"),
                                           QCoreApplication::applicationDirPath()));
     if (options.isSet(u"create-database"_s))
         return createDatabase();
+    if (options.isSet(u"create-demo"_s))
+        return createDemo();
 
     SingleInstance single;
     if (!single.acquire())
