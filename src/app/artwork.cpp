@@ -7,11 +7,14 @@
 #include <QPainterPathStroker>
 #include <QPixmap>
 #include <QRadialGradient>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <numbers>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -446,26 +449,6 @@ void drawExit(QPainter& p)
     shape(p, a, palette::red);
 }
 
-void drawProgram(QPainter& p)
-{
-    // The member card, and the star of the points it collects.
-    card(p, QRectF(1.5, 5.5, 26, 18), palette::teal);
-    const QPointF centre(23.0, 22.0);
-    QPainterPath star;
-    for (int i = 0; i < 10; ++i) {
-        const qreal radius = i % 2 ? 3.3 : 7.8;
-        const qreal angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
-        const QPointF corner = centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
-        if (i == 0)
-            star.moveTo(corner);
-        else
-            star.lineTo(corner);
-    }
-    star.closeSubpath();
-    punch(p, star);
-    shape(p, star, palette::amber);
-}
-
 void paintArt(QPainter& p, ToolbarArt art)
 {
     switch (art) {
@@ -552,7 +535,167 @@ QPainterPath carSilhouette()
     return body.subtracted(windows).subtracted(arches).united(wheels);
 }
 
+// The program icon as layers on a 64-unit grid, painted in order. A layer has a fill, an
+// outline or both; gradients are linear with stops, which SVG says the same way.
+struct IconLayer
+{
+    QPainterPath path;
+    QBrush fill = Qt::NoBrush;
+    QColor outline;
+    qreal outlineWidth = 0;
+};
+constexpr qreal kIconGrid = 64.0;
+
+QPainterPath star(QPointF centre, qreal outer, qreal inner)
+{
+    QPainterPath path;
+    for (int i = 0; i < 10; ++i) {
+        const qreal r = i % 2 == 0 ? outer : inner;
+        const qreal a = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+        const QPointF pt = centre + QPointF(std::cos(a), std::sin(a)) * r;
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
+    }
+    path.closeSubpath();
+    return path;
+}
+
+QList<IconLayer> programIconLayers()
+{
+    QList<IconLayer> layers;
+    // The card, tilted a little as if held out at the counter.
+    QTransform tilt;
+    tilt.translate(30, 28);
+    tilt.rotate(-9);
+    tilt.translate(-30, -28);
+    const QRectF cardRect(5, 11, 50, 34);
+    QPainterPath card;
+    card.addRoundedRect(cardRect, 5, 5);
+    QLinearGradient cardFill(tilt.map(cardRect.topLeft()), tilt.map(cardRect.bottomRight()));
+    cardFill.setColorAt(0, QColor(0x14, 0xb8, 0xa6));
+    cardFill.setColorAt(1, QColor(0x1d, 0x4e, 0xd8));
+    layers.append({tilt.map(card), cardFill, {}, 0});
+    // The stripe runs between the straight parts of the sides, clear of the round corners.
+    QPainterPath stripe;
+    stripe.addRect(QRectF(cardRect.left(), cardRect.top() + 6, cardRect.width(), 6));
+    layers.append({tilt.map(stripe), QColor(0x0f, 0x2a, 0x5c, 200), {}, 0});
+    layers.append({tilt.map(card), Qt::NoBrush, QColor(0x1e, 0x3a, 0x8a), 1.5});
+    // The car on the card's lower left, clear of the coin.
+    QTransform carPlace;
+    carPlace.translate(8, cardRect.bottom() - 3.5);
+    carPlace.scale(0.25, 0.25);
+    layers.append({(carPlace * tilt).map(carSilhouette()), QColor(255, 255, 255, 235), {}, 0});
+
+    // The points coin over the corner, ringed in white so it stands apart from the card.
+    const QPointF coinCentre(47, 42);
+    QPainterPath coin;
+    coin.addEllipse(coinCentre, 13, 13);
+    QLinearGradient gold(coinCentre - QPointF(9, 9), coinCentre + QPointF(9, 9));
+    gold.setColorAt(0, QColor(0xfd, 0xe0, 0x47));
+    gold.setColorAt(1, QColor(0xf5, 0x9e, 0x0b));
+    layers.append({coin, gold, QColor(255, 255, 255), 4.0});
+    layers.append({coin, Qt::NoBrush, QColor(0xb4, 0x53, 0x09), 1.5});
+    QPainterPath rim;
+    rim.addEllipse(coinCentre, 9.5, 9.5);
+    layers.append({rim, Qt::NoBrush, QColor(0xb4, 0x53, 0x09, 150), 1.0});
+    layers.append({star(coinCentre + QPointF(0, 0.6), 7.0, 2.9), QColor(255, 255, 255), {}, 0});
+    return layers;
+}
+
+QString svgNumber(qreal value)
+{
+    return QString::number(std::round(value * 1000) / 1000, 'g', 8);
+}
+
+QString svgPathData(const QPainterPath& path)
+{
+    QStringList parts;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const auto point = [](const QPainterPath::Element& el) { return svgNumber(el.x) + u' ' + svgNumber(el.y); };
+        if (e.isMoveTo()) {
+            if (i > 0)
+                parts << QStringLiteral("Z");
+            parts << u'M' + point(e);
+        } else if (e.isLineTo()) {
+            parts << u'L' + point(e);
+        } else if (e.isCurveTo()) {
+            parts << u'C' + point(e) + u' ' + point(path.elementAt(i + 1)) + u' ' + point(path.elementAt(i + 2));
+            i += 2;
+        }
+    }
+    if (!parts.isEmpty())
+        parts << QStringLiteral("Z");
+    return parts.join(u' ');
+}
+
 } // namespace
+
+QImage programIconImage(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / kIconGrid, side / kIconGrid);
+    for (const IconLayer& layer : programIconLayers()) {
+        p.setBrush(layer.fill);
+        p.setPen(layer.outlineWidth > 0 ? outlinePen(layer.outline, layer.outlineWidth) : QPen(Qt::NoPen));
+        p.drawPath(layer.path);
+    }
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QByteArray programIconSvg()
+{
+    const auto attribute = [](const char* name, const QString& value) {
+        return QStringLiteral(" %1=\"%2\"").arg(QLatin1StringView(name), value);
+    };
+    const auto paint = [&](const char* name, const QColor& colour) {
+        QString text = attribute(name, colour.name(QColor::HexRgb));
+        if (colour.alpha() < 255)
+            text += attribute(name == QByteArrayView("fill") ? "fill-opacity" : "stroke-opacity",
+                              svgNumber(colour.alphaF()));
+        return text;
+    };
+    QString defs;
+    QString body;
+    int gradients = 0;
+    for (const IconLayer& layer : programIconLayers()) {
+        QString attributes;
+        if (const QGradient* g = layer.fill.gradient(); g && g->type() == QGradient::LinearGradient) {
+            const auto* linear = static_cast<const QLinearGradient*>(g);
+            const QString id = QStringLiteral("g%1").arg(++gradients);
+            defs += u"<linearGradient"_s + attribute("id", id) + attribute("gradientUnits", u"userSpaceOnUse"_s)
+                + attribute("x1", svgNumber(linear->start().x())) + attribute("y1", svgNumber(linear->start().y()))
+                + attribute("x2", svgNumber(linear->finalStop().x()))
+                + attribute("y2", svgNumber(linear->finalStop().y())) + u'>';
+            for (const QGradientStop& stop : linear->stops())
+                defs += u"<stop"_s + attribute("offset", svgNumber(stop.first))
+                    + attribute("stop-color", stop.second.name(QColor::HexRgb)) + u"/>"_s;
+            defs += u"</linearGradient>"_s;
+            attributes += attribute("fill", QStringLiteral("url(#%1)").arg(id));
+        } else if (layer.fill.style() == Qt::SolidPattern) {
+            attributes += paint("fill", layer.fill.color());
+        } else {
+            attributes += attribute("fill", u"none"_s);
+        }
+        if (layer.outlineWidth > 0) {
+            attributes += paint("stroke", layer.outline) + attribute("stroke-width", svgNumber(layer.outlineWidth))
+                + attribute("stroke-linejoin", u"round"_s) + attribute("stroke-linecap", u"round"_s);
+        }
+        attributes += attribute("fill-rule", layer.path.fillRule() == Qt::WindingFill ? u"nonzero"_s : u"evenodd"_s);
+        body += u"<path"_s + attributes + attribute("d", svgPathData(layer.path)) + u"/>\n"_s;
+    }
+    return (u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" viewBox=\"0 0 64 64\">\n"
+            "<defs>"_s
+            + defs + u"</defs>\n"_s + body + u"</svg>\n"_s)
+        .toUtf8();
+}
 
 QIcon toolbarIcon(ToolbarArt art)
 {
@@ -565,8 +708,8 @@ QIcon toolbarIcon(ToolbarArt art)
 QIcon programIcon()
 {
     QIcon icon;
-    for (int side : {16, 24, 32, 48, 64})
-        icon.addPixmap(render(drawProgram, side));
+    for (const int side : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(programIconImage(side)));
     return icon;
 }
 

@@ -413,7 +413,8 @@ private:
         const ProposedPoints proposed = pointsForAmount(m_db, m.category, amountText);
         if (!proposed.error.isEmpty())
             throw Failure(proposed.error);
-        return {.cardNo = m.card, .name = m.name, .goods = goods, .amount = amountText, .points = proposed.points};
+        return {.cardNo = m.card, .loadedCard = m.card, .name = m.name, .goods = goods, .amount = amountText,
+                .points = proposed.points};
     }
 
     void purchase(int i, const QDate& day)
@@ -455,6 +456,7 @@ private:
         const auto category = Categories::find(m_db, m.category);
         PointsOps::RedemptionDraft draft;
         draft.cardNo = m.card;
+        draft.loadedCard = m.card;
         draft.name = m.name;
         draft.currentPoints = Values::pointsText(points);
         if (category->cash && (!category->gifts || m_dice.chance(30)) && points >= 200) {
@@ -517,7 +519,7 @@ private:
         Member& m = m_members[i];
         later(10, 40);
         const VerbalLoss::Result r = VerbalLoss::confirm(
-            m_db, {.mode = mode, .frozenShown = m.frozen, .cardNo = m.card, .name = m.name, .operatorId = counterStaff()});
+            m_db, {.mode = mode, .frozenShown = m.frozen, .cardNo = m.card, .loadedCard = m.card, .name = m.name, .operatorId = counterStaff()});
         require(r.outcome);
         m.frozen = mode == VerbalLoss::Mode::Report;
     }

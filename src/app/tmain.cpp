@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -320,9 +321,16 @@ void TMAIN::buildStatusBar()
 bool TMAIN::connectDatabase()
 {
     QString error;
-    if (DM1 && DM1->connectTo(ProgramHome::databasePath(), &error))
+    bool damaged = false;
+    Engine::Location location;
+    if (DM1 && AppConfig::database(&location, &error) && DM1->connectTo(location, &error, &damaged))
         return true;
-    MessageService::error(this, u"错误"_s, u"无法连接到指定的数据库！请重试！"_s);
+    if (damaged)
+        MessageService::error(this, u"错误"_s,
+                              u"数据库文件已损坏，无法使用：%1\n%2"_s.arg(
+                                  error, QDir::toNativeSeparators(ProgramHome::databasePath())));
+    else
+        MessageService::error(this, u"错误"_s, u"无法连接到指定的数据库！请重试！\n%1"_s.arg(error));
     return false;
 }
 

@@ -22,4 +22,39 @@ StartupSettings readStartup()
     return s;
 }
 
+bool database(Engine::Location* location, QString* error)
+{
+    IniFile ini(ProgramHome::configPath());
+    ini.load();
+    const QString& section = ConfigKeys::DatabaseSection;
+    const QString kind = ini.readString(section, ConfigKeys::DatabaseKind, u"SQLite"_s).trimmed();
+    *location = Engine::Location(ProgramHome::databasePath());
+    if (kind.isEmpty() || kind.compare(u"SQLite"_s, Qt::CaseInsensitive) == 0)
+        return true;
+    if (kind.compare(u"PostgreSQL"_s, Qt::CaseInsensitive) != 0) {
+        *error = u"myini.ini [%1] 中的%2“%3”无法识别（可选 SQLite 或 PostgreSQL）"_s.arg(section, ConfigKeys::DatabaseKind, kind);
+        return false;
+    }
+    Engine::Location l;
+    l.kind = Engine::Location::Kind::PostgreSQL;
+    l.host = ini.readString(section, ConfigKeys::DatabaseHost, QString()).trimmed();
+    const QString port = ini.readString(section, ConfigKeys::DatabasePort, u"5432"_s).trimmed();
+    bool ok = false;
+    l.port = port.toInt(&ok);
+    if (!ok || l.port <= 0 || l.port > 65535) {
+        *error = u"myini.ini [%1] 中的%2“%3”不是有效的端口号"_s.arg(section, ConfigKeys::DatabasePort, port);
+        return false;
+    }
+    l.database = ini.readString(section, ConfigKeys::DatabaseName, QString()).trimmed();
+    if (l.database.isEmpty()) {
+        *error = u"myini.ini [%1] 中没有%2"_s.arg(section, ConfigKeys::DatabaseName);
+        return false;
+    }
+    l.user = ini.readString(section, ConfigKeys::DatabaseUser, QString()).trimmed();
+    l.password = ini.readString(section, ConfigKeys::DatabasePassword, QString());
+    l.sslMode = ini.readString(section, ConfigKeys::DatabaseSslMode, QString()).trimmed();
+    *location = l;
+    return true;
+}
+
 } // namespace AppConfig

@@ -2,9 +2,12 @@
 
 #include "config/gbk.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,7 +18,72 @@ bool sameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
+
+int g_diskReads = 0;
+
+// What tells one version of a file from the next without reading it.
+struct Stamp
+{
+    bool exists = false;
+    qint64 size = -1;
+    QDateTime modified;
+    QDateTime changed;
+
+    static Stamp of(const QString& path)
+    {
+        const QFileInfo info(path);
+        if (!info.exists())
+            return {};
+        return {true, info.size(), info.lastModified(), info.fileTime(QFileDevice::FileMetadataChangeTime)};
+    }
+    bool operator==(const Stamp& o) const
+    {
+        return exists == o.exists && size == o.size && modified == o.modified && changed == o.changed;
+    }
+};
+
+// A change this close before the read may hide a second one in the same clock tick.
+constexpr qint64 RacyMs = 2000;
+
+struct CacheEntry
+{
+    std::shared_ptr<const IniFile> file;
+    Stamp stamp;
+    bool trusted = false; // old enough at the read for its times to tell every later change
+};
+
+QMutex g_cacheLock;
+QHash<QString, CacheEntry>& cache()
+{
+    static QHash<QString, CacheEntry> entries;
+    return entries;
+}
 } // namespace
+
+std::shared_ptr<const IniFile> IniFile::cached(const QString& path)
+{
+    const QMutexLocker lock(&g_cacheLock);
+    const Stamp now = Stamp::of(path);
+    auto it = cache().find(path);
+    if (it != cache().end() && it->trusted && it->stamp == now)
+        return it->file;
+    const QDateTime readAt = QDateTime::currentDateTimeUtc();
+    auto file = std::make_shared<IniFile>(path);
+    file->load(); // an unreadable file reads as an empty one, as a missing one does
+    CacheEntry entry;
+    entry.file = file;
+    entry.stamp = Stamp::of(path);
+    entry.trusted = entry.stamp == now
+                    && (!now.exists
+                        || (now.modified.msecsTo(readAt) >= RacyMs && now.changed.msecsTo(readAt) >= RacyMs));
+    cache().insert(path, entry);
+    return file;
+}
+
+int IniFile::diskReads()
+{
+    return g_diskReads;
+}
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
@@ -27,6 +95,7 @@ bool IniFile::load()
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    ++g_diskReads;
     QByteArray bytes = file.readAll();
     file.close();
 
@@ -74,7 +143,13 @@ bool IniFile::save(QString* error)
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     // Written aside and renamed over, so a full disk never leaves half a configuration.
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    {
+        // Whatever the file's times say, the next cached read takes what was just written.
+        const QMutexLocker lock(&g_cacheLock);
+        cache().remove(m_path);
+    }
+    if (!written) {
         if (error)
             *error = file.errorString();
         return false;

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 // A Windows-style INI file in GBK. Qt's QSettings reads UTF-8 and escapes non-ASCII keys,
 // which would lose the Chinese key names the shop's file uses, hence this small class.
 //
@@ -13,6 +15,15 @@ class IniFile
 {
 public:
     explicit IniFile(QString path);
+
+    // The file as last read, read again only when it changed on disk: another size, another
+    // modification or status-change time, or a file that appeared or went. A file changed
+    // within two seconds before it was read is read again each time until it is older, since
+    // a second change in the same tick of the file system's clock would not show in its times.
+    // What readers that run often use (each points save reads the receipt settings).
+    static std::shared_ptr<const IniFile> cached(const QString& path);
+    // How many times a file was read from disk in this process (what the cache spares).
+    static int diskReads();
 
     // Reads the file; a missing file is an empty one. False only when it exists but cannot be read.
     bool load();

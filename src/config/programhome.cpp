@@ -1,6 +1,11 @@
 #include "config/programhome.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,8 +15,23 @@ namespace {
 QString g_dir;
 }
 
-QString resolve(const QStringList& arguments, const QString& environmentValue, const QString& executableDir)
+Sources Sources::ofThisProcess(const QStringList& arguments)
 {
+    Sources s;
+    s.arguments = arguments;
+    s.environmentValue = qEnvironmentVariable("QUORVANE_HOME");
+    s.executableDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    // The folder this build installs into counts as not writable even for root, so an
+    // installed program started as root never puts a database among the system's programs.
+    s.executableDirWritable = s.executableDir != QString::fromUtf8(QUORVANE_INSTALLED_BINDIR)
+        && ::access(QFile::encodeName(s.executableDir).constData(), W_OK) == 0;
+    s.userDataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return s;
+}
+
+QString resolve(const Sources& sources)
+{
+    const QStringList& arguments = sources.arguments;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (arg == u"--home"_s && i + 1 < arguments.size())
@@ -19,9 +39,11 @@ QString resolve(const QStringList& arguments, const QString& environmentValue, c
         if (arg.startsWith(u"--home="_s))
             return QDir(arg.mid(7)).absolutePath();
     }
-    if (!environmentValue.isEmpty())
-        return QDir(environmentValue).absolutePath();
-    return QDir(executableDir).absolutePath();
+    if (!sources.environmentValue.isEmpty())
+        return QDir(sources.environmentValue).absolutePath();
+    if (!sources.executableDirWritable && !sources.userDataDir.isEmpty())
+        return QDir(sources.userDataDir + u"/quorvane"_s).absolutePath();
+    return QDir(sources.executableDir).absolutePath();
 }
 
 void set(const QString& dir)

@@ -4,12 +4,26 @@
 #include <QStringList>
 
 // The program home: the folder holding database/, myini.ini, image/001.bmp and the help file.
-// It is the executable's folder unless --home DIR or QUORVANE_HOME names another, so one
-// installed program can serve a shop's data kept elsewhere.
+// --home DIR or QUORVANE_HOME names it. Without either, a program run from a folder the user
+// may write (a source build) keeps its home beside the executable, while an installed program
+// keeps one per user in the desktop's data folder, so each login has its own shop data.
 namespace ProgramHome {
 
-// --home wins over the environment variable, which wins over the executable's folder.
-QString resolve(const QStringList& arguments, const QString& environmentValue, const QString& executableDir);
+// What the home is chosen from; the process's own values come from Sources::ofThisProcess.
+struct Sources
+{
+    QStringList arguments;         // the command line, program name first
+    QString environmentValue;      // QUORVANE_HOME
+    QString executableDir;
+    bool executableDirWritable = true; // false for an installed program
+    QString userDataDir;           // $XDG_DATA_HOME, usually ~/.local/share
+
+    static Sources ofThisProcess(const QStringList& arguments);
+};
+
+// --home wins over the environment variable, which wins over the executable's folder (or,
+// for an installed program, the per-user folder userDataDir/quorvane).
+QString resolve(const Sources& sources);
 
 void set(const QString& dir);
 QString dir(); // absolute, without a trailing slash

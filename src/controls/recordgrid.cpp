@@ -669,7 +669,7 @@ void RecordGrid::refreshFooters()
             // An unknown column would fail the whole statement, and with it every other footer.
             if (names.contains(field)) {
                 at = int(expressions.size());
-                expressions << u"total(%1)"_s.arg(Sql::quotedName(field));
+                expressions << u"coalesce(sum(%1), 0)"_s.arg(Sql::quotedName(field));
             }
         }
         slot << at;

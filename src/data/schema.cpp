@@ -120,15 +120,13 @@ bool hasColumn(const QString& table, const QString& column)
     return columnsOf(table).contains(column);
 }
 
-QString createTable(const Table& table, const QString& name, const QString& caseless)
+QString createTable(const Table& table, const QString& name, const ColumnDefinition& definition, const QString& extra)
 {
     QStringList defs;
-    for (const Column& c : table.columns) {
-        QString def = u"\"%1\" %2"_s.arg(QString::fromUtf8(c.name), QString::fromUtf8(c.type));
-        if (c.compare == Compare::Caseless)
-            def += u' ' + caseless;
-        defs << def;
-    }
+    for (const Column& c : table.columns)
+        defs << u"\"%1\" %2"_s.arg(QString::fromUtf8(c.name), definition(c));
+    if (!extra.isEmpty())
+        defs << extra;
     return u"CREATE TABLE \"%1\" (%2)"_s.arg(name, defs.join(u", "_s));
 }
 
@@ -157,11 +155,11 @@ QStringList indexStatements()
     return statements;
 }
 
-QStringList createStatements(const QString& caseless)
+QStringList createStatements(const ColumnDefinition& definition, const QString& extra)
 {
     QStringList statements;
     for (const Table& t : g_tables)
-        statements << createTable(t, QString::fromUtf8(t.name), caseless);
+        statements << createTable(t, QString::fromUtf8(t.name), definition, extra);
     return statements + indexStatements();
 }
 

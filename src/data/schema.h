@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The nine tables of the shop's database. Dates are ISO text (yyyy-MM-dd), times HH:mm:ss
 // text, yes/no 0/1; points, cash and gift quantities are decimals that every changing
 // statement keeps at two places.
@@ -17,7 +19,9 @@ enum class Compare { Exact, Caseless };
 struct Column
 {
     const char* name;
-    const char* type; // SQL type with its default, as the engine is told
+    // SQL type with its constraints as SQLite is told (the file format); another engine reads
+    // the kind of value from its first word (TEXT, INTEGER, REAL) and gives its own type.
+    const char* type;
     Compare compare = Compare::Exact;
 };
 
@@ -38,9 +42,14 @@ bool hasColumn(const QString& table, const QString& column);
 // to them raises it by one and comes with the upgrade step that brings an older file along.
 inline constexpr int Version = 1;
 
+// What follows a column's name in CREATE TABLE, as the engine writes it (type, comparison,
+// constraints).
+using ColumnDefinition = std::function<QString(const Column&)>;
+
 // The statement that creates a table under the given name (its own, or a stand-in while the
-// table is rebuilt); caseless is the engine's clause for a Caseless column ("COLLATE …").
-QString createTable(const Table& table, const QString& name, const QString& caseless);
+// table is rebuilt); extra is what the engine adds after the columns (empty for nothing).
+QString createTable(const Table& table, const QString& name, const ColumnDefinition& definition,
+                    const QString& extra = {});
 // Every index, unique keys first; they follow their columns' comparison.
 QStringList indexStatements();
 // What the database lacks of this schema: the first table or column missing, described for the
@@ -49,7 +58,7 @@ QStringList indexStatements();
 QString missingIn(const QSqlDatabase& db);
 
 // Statements that create every table and index of an empty database.
-QStringList createStatements(const QString& caseless);
+QStringList createStatements(const ColumnDefinition& definition, const QString& extra = {});
 
 inline constexpr auto BuiltInOperatorId = "0001";
 inline constexpr auto BuiltInOperatorName = "系统管理员";

@@ -36,11 +36,11 @@ TDM1::~TDM1()
         DM1 = nullptr;
 }
 
-bool TDM1::connectTo(const QString& path, QString* error)
+bool TDM1::connectTo(const Engine::Location& location, QString* error, bool* damaged)
 {
     Engine::close(m_connectionName);
-    m_path = path;
-    return Engine::open(m_connectionName, path, error);
+    m_location = location;
+    return Engine::open(m_connectionName, location, error, damaged);
 }
 
 QList<SharedQuery*> TDM1::lists() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/engine.h"
 #include "data/sharedquery.h"
 
 #include <QObject>
@@ -17,11 +18,14 @@ public:
     explicit TDM1(QObject* parent = nullptr);
     ~TDM1() override;
 
-    // Opens the database file as ADOConnection1; false and the engine's reason on failure.
-    bool connectTo(const QString& path, QString* error);
+    // Opens the database (a SQLite file, or a server's database) as ADOConnection1; false and
+    // the engine's reason on failure, with damaged set when the file failed the engine's
+    // structure check (Engine::open).
+    bool connectTo(const Engine::Location& location, QString* error, bool* damaged = nullptr);
     bool isConnected() const;
-    // The database file the connection was last opened on.
-    const QString& databasePath() const { return m_path; }
+    // Where the connection was last opened, and for a file its path.
+    const Engine::Location& location() const { return m_location; }
+    const QString& databasePath() const { return m_location.path; }
 
     // Closes the connection (the shared lists first), runs `work` on the file, then opens the
     // same file again and reopens the lists that were open, with their statements. The
@@ -39,7 +43,7 @@ private:
     QList<SharedQuery*> lists() const;
 
     QString m_connectionName; // first: the queries below are made on it
-    QString m_path;
+    Engine::Location m_location;
 
 public:
     SharedQuery* const ADOQuery3;  // birthday reminder list

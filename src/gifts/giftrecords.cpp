@@ -21,7 +21,7 @@ const QString Table = u"礼品使用记录"_s;
 QString sameAs(const QString& column)
 {
     const QString name = Sql::quotedName(column);
-    return u"(%1 = ? or (%1 is null and ? is null))"_s.arg(name);
+    return u"(%1 = ? or (%1 is null and cast(? as text) is null))"_s.arg(name);
 }
 
 QVariant storedValue(const QString& column, const QString& text)

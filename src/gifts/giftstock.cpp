@@ -56,8 +56,8 @@ Outcome remove(const QSqlDatabase& db, const std::optional<std::pair<QVariant, Q
         try {
             // A movement booked without a name or unit groups as null; it must go as well.
             Sql::run(db,
-                     u"delete from 礼品 where (礼品名称 = ? or (礼品名称 is null and ? is null)) "
-                     u"and (单位 = ? or (单位 is null and ? is null))"_s,
+                     u"delete from 礼品 where (礼品名称 = ? or (礼品名称 is null and cast(? as text) is null)) "
+                     u"and (单位 = ? or (单位 is null and cast(? as text) is null))"_s,
                      {gift->first, gift->first, gift->second, gift->second});
         } catch (const Failure& failure) {
             return Outcome::refused(Notice::plain(failure.text()));

@@ -5,6 +5,7 @@
 #include "data/values.h"
 #include "loss/verballoss.h"
 #include "members/memberrecord.h"
+#include "points/transactionlog.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,18 +25,35 @@ Outcome replace(const QSqlDatabase& db, const Request& r)
     if (Members::exists(db, r.newCardNo))
         return Outcome::refused(Notice::error(caption, u"此卡号已经存在！"_s, NewCardField, true));
 
-    bool pointsOk = false;
-    const double points = r.pointsShown.toDouble(&pointsOk);
-    const QString failed = Sql::transact(db, [&] {
-        Sql::run(db, u"update 会员卡信息 set 口头挂失标志=0,会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
-        Sql::run(db, u"update 流水记录 set 会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
-        Sql::run(db, u"insert into 挂失记录(旧卡号,新卡号,会员姓名,原有积分,日期,时间,经手人) values (?,?,?,?,?,?,?)"_s,
-                 {r.oldCardNo, r.newCardNo, r.name, pointsOk ? QVariant(points) : QVariant(r.pointsShown),
-                  Values::todayText(), Values::nowTimeText(), r.operatorId});
-        VerbalLoss::closeOpenReports(db, r.oldCardNo, r.operatorId);
-    });
+    double points = 0;
+    try {
+        points = parseNumber(r.pointsShown);
+    } catch (const Failure& failure) {
+        return Outcome::refused(Notice::plain(failure.text()));
+    }
+    std::optional<Notice> refusal;
+    const QString failed = Sql::transact(
+        db,
+        [&] {
+            // The same checks again against what is stored now, under the write lock: another
+            // counter may have replaced this card, or given out the new number, meanwhile.
+            if (Members::isRetiredCard(db, r.newCardNo))
+                throw Refusal(Notice::error(caption, u"此新卡号已经被挂失，不能使用！"_s, NewCardField));
+            if (Members::exists(db, r.newCardNo))
+                throw Refusal(Notice::error(caption, u"此卡号已经存在！"_s, NewCardField, true));
+            const QSqlQuery renamed =
+                Sql::run(db, u"update 会员卡信息 set 口头挂失标志=0,会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
+            if (renamed.numRowsAffected() != 1)
+                throw Refusal(Notice::error(caption, u"此卡号不存在！"_s, OldCardField));
+            Sql::run(db, u"update 流水记录 set 会员卡号=? where 会员卡号=?"_s, {r.newCardNo, r.oldCardNo});
+            Sql::run(db, u"insert into 挂失记录(旧卡号,新卡号,会员姓名,原有积分,日期,时间,经手人) values (?,?,?,?,?,?,?)"_s,
+                     {r.oldCardNo, r.newCardNo, r.name, points, Values::todayText(), Values::nowTimeText(),
+                      r.operatorId});
+            VerbalLoss::closeOpenReports(db, r.oldCardNo, r.operatorId);
+        },
+        &refusal);
     if (!failed.isEmpty())
-        return Outcome::refused(Notice::plain(failed));
+        return Outcome::refused(refusal ? *refusal : Notice::plain(failed));
     return Outcome::success(Notice::information(caption, u"会员卡挂失、补发新卡成功!"_s));
 }
 

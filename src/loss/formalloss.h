@@ -25,7 +25,9 @@ struct Request
 enum Field { OldCardField, NewCardField };
 
 // Refusals in order: the card field empty or no longer the card looked up; the new number
-// empty, retired or in use (cleared); then the replacement.
+// empty, retired or in use (cleared); a 现有积分 text that is no number (the conversion error
+// of parseNumber); then the replacement, which checks again what is stored: the new number
+// still free, the old card still a member's ("此卡号不存在！" when another counter replaced it).
 Outcome replace(const QSqlDatabase& db, const Request& request);
 
 // Every replacement record, into the shared ADOQuery9.

@@ -31,6 +31,7 @@ Tkoutou::Tkoutou(TDM1& dm, QWidget* parent)
     LookupOptions options;
     options.retiredQuestion = u"此卡已经挂失，不能使用,需要打开挂失记录吗？"_s;
     options.clearFlagsOnSearch = true;
+    options.forgetOnFailedLookup = true;
     m_panel->setOptions(options);
     m_panel->verbalLossBox()->setEnabled(false);
 
@@ -68,6 +69,8 @@ Tkoutou::Tkoutou(TDM1& dm, QWidget* parent)
         if (by == MemberPanel::LoadedBy::Lookup)
             m_modes->checkedButton()->setFocus(Qt::OtherFocusReason);
     });
+    // A lookup that loads no member leaves nothing to freeze: the fields empty, the number kept.
+    connect(m_panel, &MemberPanel::lookupFailed, this, [this] { m_confirm->setEnabled(false); });
     // After the click, so that the radio button still takes it.
     connect(m_modes, &QButtonGroup::idClicked, this, [this] {
         if (m_confirm->isEnabled())
@@ -99,6 +102,7 @@ void Tkoutou::confirm()
     request.mode = VerbalLoss::Mode(m_modes->checkedId());
     request.frozenShown = m_panel->verbalLossBox()->isChecked();
     request.cardNo = m_panel->cardField()->text();
+    request.loadedCard = m_panel->loadedCard();
     request.name = m_panel->field(u"Edit3"_s)->text();
     request.operatorId = currentOperator().id;
     const VerbalLoss::Result result = VerbalLoss::confirm(m_dm.ADOConnection1(), request);

@@ -23,6 +23,9 @@ namespace {
 
 const QString BackupFailed = u"备份数据失败，请重试！!"_s;
 const QString RestoreFailed = u"恢复数据失败，请重试！!"_s;
+const QString ServerRestore =
+    u"数据库在 PostgreSQL 服务器上，不能在这里恢复。请由服务器管理员用服务器自带的工具（pg_dump / pg_restore）恢复；"
+    u"本程序的备份文件是 SQLite 数据库，可以用“quorvane --copy-database-to”复制到一个空的服务器数据库（见使用说明）。"_s;
 
 Notice failure(const QString& text, const QString& reason)
 {
@@ -72,7 +75,16 @@ Outcome backup(TDM1& dm, const QString& chosen)
     const QString part = target + u".part"_s;
     QFile::remove(part);
     QString error;
-    if (!Engine::copyTo(dm.ADOConnection1(), part, &error) || !renameOver(part, target, &error)) {
+    if (!QFileInfo(target).absoluteDir().exists())
+        return Outcome::refused(failure(
+            BackupFailed, u"文件夹不存在：%1"_s.arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath()))));
+    // A server's database is backed up as a SQLite file of the same tables and rows, copied
+    // from one view of the data and checked against it before the file is written in place.
+    QString report;
+    const bool copied = Engine::isServer(dm.ADOConnection1())
+                            ? Engine::copyDatabase(dm.location(), Engine::Location(part), &report, &error)
+                            : Engine::copyTo(dm.ADOConnection1(), part, &error);
+    if (!copied || !renameOver(part, target, &error)) {
         QFile::remove(part);
         return Outcome::refused(failure(BackupFailed, error));
     }
@@ -92,6 +104,9 @@ QString keptCopyPath(const QString& databasePath, const QDateTime& at)
 
 Outcome restore(TDM1& dm, const QString& chosen)
 {
+    // Replacing a server's whole database under the other counters is the server's own work.
+    if (Engine::isServer(dm.ADOConnection1()))
+        return Outcome::refused(failure(RestoreFailed, ServerRestore));
     const QString live = dm.databasePath();
     if (QFileInfo(chosen).canonicalFilePath() == QFileInfo(live).canonicalFilePath())
         return Outcome::refused(failure(RestoreFailed, u"所选文件就是正在使用的数据库。"_s));

@@ -52,7 +52,7 @@ QString search(TDM1& dm, const QString& column, const QString& text)
                                    [&](const SearchField& f) { return column == QString::fromUtf8(f.column); });
     if (!known)
         return u"不能按“%1”查找会员"_s.arg(column);
-    dm.ADOQuery7->setStatement(u"select 会员卡号,会员姓名,身份证号 from 会员卡信息 where %1 like ?"_s.arg(Sql::quotedName(column)),
+    dm.ADOQuery7->setStatement(u"select 会员卡号,会员姓名,身份证号 from 会员卡信息 where lower(%1) like lower(?)"_s.arg(Sql::quotedName(column)),
                                {u'%' + text + u'%'});
     return dm.ADOQuery7->open();
 }

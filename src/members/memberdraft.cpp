@@ -73,7 +73,7 @@ Outcome save(const QSqlDatabase& db, const MemberDraft& d)
     const QString failed = Sql::transact(db, [&] {
         Sql::run(db,
                  u"insert into 会员卡信息(会员卡号,卡类别,会员姓名,性别,身份证号,会员生日,地址,固定电话,手机,"
-                 u"起用日期,职业,兴趣爱好,车牌号,VIN码,车型,车身颜色,购车日期,投保标志,投保日期,保险到期日期,"
+                 u"起用日期,职业,兴趣爱好,车牌号,\"VIN码\",车型,车身颜色,购车日期,投保标志,投保日期,保险到期日期,"
                  u"积分,口头挂失标志) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,0,0)"_s,
                  columnValues(d));
     });
@@ -115,7 +115,7 @@ Outcome save(const QSqlDatabase& db, const MemberDraft& d, const QString& oldCar
     const QString failed = Sql::transact(db, [&] {
         Sql::run(db,
                  u"update 会员卡信息 set 会员卡号=?,卡类别=?,会员姓名=?,性别=?,身份证号=?,会员生日=?,地址=?,"
-                 u"固定电话=?,手机=?,起用日期=?,职业=?,兴趣爱好=?,车牌号=?,VIN码=?,车型=?,车身颜色=?,购车日期=?,"
+                 u"固定电话=?,手机=?,起用日期=?,职业=?,兴趣爱好=?,车牌号=?,\"VIN码\"=?,车型=?,车身颜色=?,购车日期=?,"
                  u"投保标志=?,投保日期=?,保险到期日期=? where 会员卡号=?"_s,
                  values);
     });

@@ -229,8 +229,11 @@ Outcome run(const QSqlDatabase& db, const QString& path, const QString& sheetNam
         Sql::Statement retired(db, u"select 旧卡号 from 挂失记录 where 旧卡号=?"_s);
         Sql::Statement existing(db, u"select 会员卡号 from 会员卡信息 where 会员卡号=?"_s);
         Sql::Statement category(db, u"select 卡类别 from 卡类别 where 卡类别=?"_s);
+        QStringList quoted;
+        for (const QString& c : columns())
+            quoted << Sql::quotedName(c);
         Sql::Statement insert(db, u"insert into 会员卡信息 (%1) values (%2)"_s.arg(
-                                      columns().join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s)));
+                                      quoted.join(u", "_s), QStringList(columns().size(), u"?"_s).join(u", "_s)));
         QHash<QString, bool> knownCategory;
         QHash<QString, int> rowOfCard; // as stored: the engine decides which numbers are the same
         for (qsizetype i = 1; i < sheet.rows.size(); ++i) {

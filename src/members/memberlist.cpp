@@ -73,7 +73,7 @@ QString quickSearch(TDM1& dm, const QString& column, const QString& text)
     dm.ADOQuery5->close();
     if (!Schema::hasColumn(u"会员卡信息"_s, column))
         return u"会员卡信息中没有“%1”这一列"_s.arg(column);
-    dm.ADOQuery5->setStatement(u"select * from 会员卡信息 where %1 like ?"_s.arg(Sql::quotedName(column)), {u'%' + text + u'%'});
+    dm.ADOQuery5->setStatement(u"select * from 会员卡信息 where lower(cast(%1 as text)) like lower(?)"_s.arg(Sql::quotedName(column)), {u'%' + text + u'%'});
     return dm.ADOQuery5->open();
 }
 

@@ -189,6 +189,7 @@ void MemberPanel::lookUp()
     m_looking = true;
     const QString card = cardField()->text();
     const CardLookup::Result found = CardLookup::byCardNumber(m_dm.ADOConnection1(), card);
+    bool loaded = false;
     switch (found.kind) {
     case CardLookup::Result::Kind::Retired:
         refuseRetired(card, m_options.retiredQuestion);
@@ -197,11 +198,22 @@ void MemberPanel::lookUp()
         MessageService::error(this, u"提示！"_s, u"此卡号不存在！"_s);
         break;
     case CardLookup::Result::Kind::Found:
-        if (admits(found.member))
+        if (admits(found.member)) {
             load(found.member, LoadedBy::Lookup);
+            loaded = true;
+        }
         break;
     }
+    if (!loaded)
+        failLookup();
     m_looking = false;
+}
+
+void MemberPanel::failLookup()
+{
+    if (m_options.forgetOnFailedLookup)
+        clear(true);
+    Q_EMIT lookupFailed();
 }
 
 bool MemberPanel::refuseRetired(const QString& cardNo, const QString& question)
@@ -256,14 +268,21 @@ void MemberPanel::search(const QString& inputName)
 void MemberPanel::loadResultRow(int row)
 {
     const QString card = m_resultGrid->value(row, u"会员卡号"_s).toString();
-    if (m_options.retiredTestOnResult && refuseRetired(card, m_options.retiredQuestionOnResult))
+    if (m_options.retiredTestOnResult && refuseRetired(card, m_options.retiredQuestionOnResult)) {
+        failLookup();
         return; // the result stays open for another choice
+    }
     const auto member = Members::find(m_dm.ADOConnection1(), card);
-    if (!member || member->cardNo.isEmpty())
+    bool loaded = false;
+    if (!member || member->cardNo.isEmpty()) {
         MessageService::error(this, u"提示！"_s, u"此卡号不存在！"_s);
-    else if (admits(*member))
+    } else if (admits(*member)) {
         load(*member, LoadedBy::ResultRow);
+        loaded = true;
+    }
     hideResults();
+    if (!loaded)
+        failLookup();
 }
 
 void MemberPanel::hideResults()
@@ -291,12 +310,15 @@ void MemberPanel::load(const MemberRecord& m, LoadedBy by)
     Q_EMIT memberLoaded(m, by);
 }
 
-void MemberPanel::clear()
+void MemberPanel::clear(bool keepCard)
 {
-    for (QLineEdit* edit : std::as_const(m_fields))
-        edit->clear();
+    for (QLineEdit* edit : std::as_const(m_fields)) {
+        if (!keepCard || edit != cardField())
+            edit->clear();
+    }
     m_verbalLoss->setChecked(false);
     m_insured->setChecked(false);
+    m_member.reset();
 }
 
 void MemberPanel::resizeEvent(QResizeEvent* event)

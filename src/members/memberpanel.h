@@ -37,6 +37,11 @@ struct LookupOptions
     bool retiredTestOnResult = false;
     // The question asked for a retired number met on a search result row.
     QString retiredQuestionOnResult = QStringLiteral("此卡已经挂失，不能使用,需要打开挂失记录吗？");
+    // A lookup that loads no member (unknown, retired or frozen card, refused by admit) empties
+    // the member fields and forgets the member shown, keeping only what the card field holds,
+    // so that nothing the screen does next can reach the previous member (the screens that
+    // save: points and verbal loss). Without it the previous member stays on screen.
+    bool forgetOnFailedLookup = false;
 };
 
 // The member panel of every screen that starts by finding the member at the counter: the card
@@ -77,17 +82,23 @@ public:
 
     // Shows a member in every field and makes it the current card.
     void load(const MemberRecord& member, LoadedBy by = LoadedBy::Lookup);
-    // Empties all twenty text fields and unticks both boxes (the screen's opening state).
-    void clear();
+    // Empties all twenty text fields and unticks both boxes (the screen's opening state), and
+    // forgets the member loaded; keepCard leaves the card field as it stands.
+    void clear(bool keepCard = false);
 
     // The card number of the member on screen; kept when a lookup finds nothing.
     const QString& currentCard() const { return m_currentCard; }
     const std::optional<MemberRecord>& currentMember() const { return m_member; }
+    // The stored card number of the member the panel loaded and still shows: what a save
+    // books. Empty once clear() ran or a lookup forgot the member (forgetOnFailedLookup).
+    QString loadedCard() const { return m_member ? m_member->cardNo : QString(); }
 
 Q_SIGNALS:
     void memberLoaded(const MemberRecord& member, MemberPanel::LoadedBy by);
     // A fuzzy search has emptied the other fields.
     void searched();
+    // A lookup by number, or from a search result, loaded no member.
+    void lookupFailed();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -99,6 +110,7 @@ private:
     bool refuseRetired(const QString& cardNo, const QString& question);
     // The frozen-card question and the admit hook; true when the member may be loaded.
     bool admits(const MemberRecord& member);
+    void failLookup();
 
     TDM1& m_dm;
     LookupOptions m_options;

@@ -133,8 +133,12 @@ Outcome change(const QSqlDatabase& db, const QString& oldId, const OperatorDraft
     if (auto n = checkPasswordsEqual(d))
         return Outcome::refused(*n);
     const QString failed = Sql::transact(db, [&] {
-        Sql::run(db, u"update 操作员 set 操作员=?, 姓名=?, 密码=? where 操作员=?"_s,
-                 {d.id, d.name, d.password, oldId});
+        // Deleted meanwhile at another counter: saving its rights would bring back rows of nobody.
+        if (Sql::run(db, u"update 操作员 set 操作员=?, 姓名=?, 密码=? where 操作员=?"_s,
+                     {d.id, d.name, d.password, oldId})
+                .numRowsAffected()
+            != 1)
+            throw Failure(u"该操作人员已不存在！"_s);
         deleteRights(db, oldId);
         // Rows a deleted operator left under the new ID would otherwise add rights nobody ticked.
         if (d.id != oldId)

@@ -17,7 +17,9 @@ Outcome change(const QSqlDatabase& db, const QString& operatorId, const QString&
     if (newPassword != confirmation)
         return Outcome::refused(Notice::error(caption, u"两次密码不一致！"_s, NewField));
     try {
-        Sql::run(db, u"update 操作员 set 密码=? where 操作员=?"_s, {confirmation, operatorId});
+        // An operator deleted meanwhile at another counter changes no row: not a success.
+        if (Sql::run(db, u"update 操作员 set 密码=? where 操作员=?"_s, {confirmation, operatorId}).numRowsAffected() != 1)
+            return Outcome::refused(Notice::error(caption, u"该操作人员已不存在！"_s));
     } catch (const Failure& f) {
         return Outcome::refused(Notice::plain(f.text()));
     }

@@ -20,7 +20,8 @@ enum class PurchaseKind { Add, Deduct };
 
 struct PurchaseDraft
 {
-    QString cardNo;
+    QString cardNo;     // the card field as it stands
+    QString loadedCard; // the card of the member the screen loaded ("" when none is loaded)
     QString name;
     QString goods;
     QString amount; // as typed; only printed
@@ -34,8 +35,11 @@ struct Saved
     QString points; // the points as stored (two decimals at most), for the receipt
 };
 
-// Adds (or takes back) the points and logs "购物消费" (or "退货减积分"). A points text that is
-// no number fails the save with a conversion error and changes nothing. The points are kept
+// Adds (or takes back) the points on the loaded card and logs "购物消费" (or "退货减积分").
+// Refused with "请将卡号填写完整！" when the card field no longer holds the loaded card; inside
+// the transaction, with "此卡号不存在！" when no member holds the card any more and with
+// "此卡已经口头挂失，不能使用！" when a verbal loss report froze it meanwhile. A points text that
+// is no number fails the save with a conversion error and changes nothing. The points are kept
 // at two decimals in the balance and in the log alike, so a correction restores them exactly.
 Saved savePurchase(const QSqlDatabase& db, PurchaseKind kind, const PurchaseDraft& draft, const QString& operatorId);
 
@@ -57,7 +61,8 @@ struct RedemptionDraft
 {
     bool giftsEnabled = true; // the gift list takes part in the checks (gifts mode)
     QList<GiftRow> gifts;     // the rows of the gift list, in order
-    QString cardNo;
+    QString cardNo;     // the card field as it stands
+    QString loadedCard; // the card of the member the screen loaded ("" when none is loaded)
     QString name;
     QString points;        // empty: 0
     QString cash;          // empty: 0
@@ -76,9 +81,11 @@ struct Redeemed
 
 QString giftText(const QList<GiftRow>& gifts);
 
-// The checks in order (gift rows, points not above zero, points above the balance), then the
-// redemption: balance, log row "兑换积分", and per gift a negative stock movement and a
-// redemption record under the Transaction number.
+// The checks in order (gift rows, the loaded card, points not above zero, points above the
+// balance shown), then the redemption: balance, log row "兑换积分", and per gift a negative
+// stock movement and a redemption record under the Transaction number. Inside the transaction
+// the stored card decides: gone, frozen, or a balance that no longer covers the points (another
+// counter redeemed meanwhile) refuses the save and changes nothing.
 Redeemed redeem(const QSqlDatabase& db, const RedemptionDraft& draft, const QString& operatorId);
 
 // Every gift name and unit ever booked, whatever its stock, into the shared ADOQuery14.

@@ -33,6 +33,7 @@ PurchaseScreen::PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Tex
     options.retiredQuestion = u"此卡已经挂失，不能使用,需要打开挂失记录吗？"_s;
     options.refuseFrozen = true;
     options.lookupOnLeave = true;
+    options.forgetOnFailedLookup = true;
     m_panel->setOptions(options);
     m_panel->setLabel(u"Edit11"_s, u"起用日期"_s);
     m_panel->verbalLossBox()->hide();
@@ -105,6 +106,10 @@ PurchaseScreen::PurchaseScreen(TDM1& dm, PointsOps::PurchaseKind kind, const Tex
         enableInputs(true);
         m_goods->setFocus(Qt::OtherFocusReason);
     });
+    // A lookup that loads no member leaves nothing to book: the panel has emptied the member
+    // fields (the number kept), the inputs follow. The focus stays where the lookup left it,
+    // which may be a loss record screen it opened.
+    connect(m_panel, &MemberPanel::lookupFailed, this, &PurchaseScreen::clearInputs);
     connect(m_panel, &MemberPanel::searched, this, [this] {
         m_goods->clear();
         m_goods->setEditText(QString());
@@ -133,6 +138,12 @@ void PurchaseScreen::startState()
 {
     m_panel->clear();
     m_panel->hideResults();
+    clearInputs();
+    m_panel->cardField()->setFocus(Qt::OtherFocusReason);
+}
+
+void PurchaseScreen::clearInputs()
+{
     m_goods->clear();
     m_goods->setEditText(QString());
     {
@@ -141,7 +152,6 @@ void PurchaseScreen::startState()
     }
     m_points->clear();
     enableInputs(false);
-    m_panel->cardField()->setFocus(Qt::OtherFocusReason);
 }
 
 void PurchaseScreen::enableInputs(bool on)
@@ -168,6 +178,7 @@ void PurchaseScreen::save()
         m_points->setText(u"0"_s);
     PointsOps::PurchaseDraft draft;
     draft.cardNo = m_panel->cardField()->text();
+    draft.loadedCard = m_panel->loadedCard();
     draft.name = m_panel->field(u"Edit3"_s)->text();
     draft.goods = m_goods->currentText();
     draft.amount = m_amount->text();
@@ -178,7 +189,7 @@ void PurchaseScreen::save()
         return;
     const bool add = m_kind == PointsOps::PurchaseKind::Add;
     ReceiptLines lines;
-    lines.cardNo = draft.cardNo;
+    lines.cardNo = draft.loadedCard;
     lines.name = draft.name;
     lines.line6 = draft.goods;
     lines.line7 = draft.amount;

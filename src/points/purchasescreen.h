@@ -41,6 +41,8 @@ protected:
 
 private:
     void startState();
+    // The goods, amount and points emptied and disabled with 确定.
+    void clearInputs();
     void enableInputs(bool on);
     void proposePoints();
 

@@ -54,8 +54,10 @@ Layout layoutOf(ReceiptKind kind)
 
 ReceiptSettings readReceiptSettings()
 {
-    IniFile ini(ProgramHome::configPath());
-    ini.load(); // an unreadable file gives the defaults, as a missing one does
+    // Read from disk only when the file changed since the last save (IniFile::cached): a large
+    // file costs its reading once, not at every save.
+    const std::shared_ptr<const IniFile> file = IniFile::cached(ProgramHome::configPath());
+    const IniFile& ini = *file; // an unreadable file gives the defaults, as a missing one does
     ReceiptSettings s;
     s.print = ini.readBool(ConfigKeys::Section, ConfigKeys::PrintReceipt, false);
     s.port = ini.readString(ConfigKeys::Section, ConfigKeys::PrinterPort, QString());

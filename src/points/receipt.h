@@ -9,8 +9,9 @@
 // The POS receipt of the three points transactions: 32 single-byte columns, GBK text lines
 // ending in CR LF, written straight to the printer port without driver or spooler.
 
-// Section 程序参数 of myini.ini, read afresh at the start of every save so that the settings
-// screen's change applies to the next transaction.
+// Section 程序参数 of myini.ini, taken at the start of every save so that the settings
+// screen's change applies to the next transaction; the file is read again only when it has
+// changed (IniFile::cached).
 struct ReceiptSettings
 {
     bool print = false;

@@ -65,6 +65,7 @@ Tduihuan::Tduihuan(TDM1& dm, QWidget* parent)
     options.retiredTestOnResult = true;
     options.refuseFrozen = true;
     options.lookupOnLeave = true;
+    options.forgetOnFailedLookup = true;
     m_panel->setOptions(options);
     m_panel->setLabel(u"Edit11"_s, u"起用日期"_s);
     m_panel->verbalLossBox()->hide();
@@ -177,6 +178,13 @@ Tduihuan::Tduihuan(TDM1& dm, QWidget* parent)
         if (checkRights() && by == MemberPanel::LoadedBy::Lookup)
             m_points->setFocus(Qt::OtherFocusReason);
     });
+    // A lookup that loads no member leaves nothing to redeem from: the panel has emptied the
+    // member fields (the number kept), the inputs follow. The focus stays where the lookup left
+    // it, which may be a loss record screen it opened.
+    connect(m_panel, &MemberPanel::lookupFailed, this, [this] {
+        clearMember(true);
+        disableInputs();
+    });
     connect(m_panel, &MemberPanel::searched, this, [this] {
         m_points->clear();
         m_cash->clear();
@@ -197,17 +205,22 @@ void Tduihuan::startState()
 {
     clearMember();
     m_panel->cardField()->setFocus(Qt::OtherFocusReason);
-    m_points->setEnabled(false);
-    m_cash->setEnabled(false);
-    m_confirm->setEnabled(false);
-    m_giftGroup->setEnabled(false);
+    disableInputs();
     m_panel->hideResults();
     m_pick->hide();
 }
 
-void Tduihuan::clearMember()
+void Tduihuan::disableInputs()
 {
-    m_panel->clear();
+    m_points->setEnabled(false);
+    m_cash->setEnabled(false);
+    m_confirm->setEnabled(false);
+    m_giftGroup->setEnabled(false);
+}
+
+void Tduihuan::clearMember(bool keepCard)
+{
+    m_panel->clear(keepCard);
     m_points->clear();
     m_cash->clear();
 }
@@ -217,7 +230,9 @@ bool Tduihuan::checkRights()
     const auto mode = PointsOps::RedeemMode(m_modes->checkedId());
     if (auto refusal = PointsOps::rightsRefusal(m_dm.ADOConnection1(), m_panel->field(u"Edit2"_s)->text(), mode)) {
         MessageService::notify(this, *refusal);
-        clearMember();
+        // The card may not be used so: nothing of it stays on screen to redeem from.
+        clearMember(true);
+        disableInputs();
         return false;
     }
     const bool cash = mode == PointsOps::RedeemMode::Cash;
@@ -269,6 +284,7 @@ void Tduihuan::save()
     if (m_cash->text().isEmpty())
         m_cash->setText(u"0"_s);
     draft.cardNo = m_panel->cardField()->text();
+    draft.loadedCard = m_panel->loadedCard();
     draft.name = m_panel->field(u"Edit3"_s)->text();
     draft.points = m_points->text();
     draft.cash = m_cash->text();
@@ -281,7 +297,7 @@ void Tduihuan::save()
         return;
     }
     ReceiptLines lines;
-    lines.cardNo = draft.cardNo;
+    lines.cardNo = draft.loadedCard;
     lines.name = draft.name;
     lines.line6 = done.points;
     lines.line7 = done.giftText;

@@ -40,8 +40,10 @@ public:
 
 private:
     void startState();
+    void disableInputs();
     bool checkRights();
-    void clearMember();
+    // The member fields, points and cash emptied; keepCard leaves the card field as typed.
+    void clearMember(bool keepCard = false);
     QList<PointsOps::GiftRow> giftRows() const;
     void clearGiftCells();
 

@@ -1,5 +1,6 @@
 #include "points/transactionlog.h"
 
+#include "data/engine.h"
 #include "data/sqlrun.h"
 #include "data/values.h"
 
@@ -11,6 +12,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int NumberWidth = 10;
+constexpr int MaxSignificantDigits = 15;
+constexpr double MaxMagnitude = 1e12;
 
 // Only what a whole-number conversion takes: blanks around it, an optional sign and digits.
 bool readWhole(const QString& text, qint64* value)
@@ -26,16 +29,6 @@ bool readWhole(const QString& text, qint64* value)
     bool ok = false;
     *value = t.toLongLong(&ok);
     return ok && *value >= std::numeric_limits<qint32>::min() && *value <= std::numeric_limits<qint32>::max();
-}
-
-// The two ways a number taken by another counter in the same moment shows up: the unique index
-// refuses the insert, or (what SQLite in WAL mode actually reports) the first write of a
-// transaction whose snapshot another counter has since committed over is refused as locked.
-// A lock held past the busy timeout reads the same; one more try costs no more than that wait.
-bool numberTaken(const QString& error)
-{
-    return (error.contains(u"UNIQUE"_s, Qt::CaseInsensitive) && error.contains(u"流水记录.编号"_s))
-        || error.contains(u"database is locked"_s, Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -55,13 +48,32 @@ QString NextTransactionNumber(const QSqlDatabase& db)
     return u"%1"_s.arg(next, NumberWidth, 10, QChar(u'0'));
 }
 
-QString transactWithNumber(QSqlDatabase db, const std::function<void(const QString& number)>& body)
+QString transactWithNumber(QSqlDatabase db, const std::function<void(const QString& number)>& body,
+                           std::optional<Notice>* refusal)
 {
-    const auto attempt = [&] { return Sql::transact(db, [&] { body(NextTransactionNumber(db)); }); };
-    const QString failed = attempt();
-    if (failed.isEmpty() || !numberTaken(failed))
+    // Only the number's own unique index refusing the insert is a collision worth a second
+    // try; a busy database has already been waited for, and anything else is the save's own.
+    const auto attempt = [&](bool* collided) {
+        return Sql::transact(
+            db,
+            [&] {
+                try {
+                    body(NextTransactionNumber(db));
+                } catch (const Refusal&) {
+                    throw;
+                } catch (const Failure& failure) {
+                    *collided = Engine::isDuplicateOf(failure, u"流水记录"_s, u"编号"_s);
+                    throw;
+                }
+            },
+            refusal);
+    };
+    bool collided = false;
+    const QString failed = attempt(&collided);
+    if (failed.isEmpty() || !collided)
         return failed;
-    return attempt();
+    collided = false;
+    return attempt(&collided);
 }
 
 double RoundTwoDecimals(double value)
@@ -106,18 +118,38 @@ double parseNumber(const QString& text)
     qsizetype i = (t.startsWith(u'+') || t.startsWith(u'-')) ? 1 : 0;
     int digits = 0;
     int points = 0;
+    // Significant digits: from the first non-zero digit to the last one that is not a
+    // trailing zero of the fraction (007.50 has two, 100 three, 0.0012 two).
+    int significant = 0;
+    int pendingZeros = 0; // zeros after the last non-zero digit, not yet known to count
+    bool started = false;
     for (; i < t.size(); ++i) {
         const QChar c = t.at(i);
-        if (c >= u'0' && c <= u'9')
+        if (c >= u'0' && c <= u'9') {
             ++digits;
-        else if (c == u'.')
+            if (c != u'0') {
+                significant += (started ? pendingZeros : 0) + 1;
+                pendingZeros = 0;
+                started = true;
+            } else if (started) {
+                ++pendingZeros;
+            }
+        } else if (c == u'.') {
             ++points;
-        else
+            // Zeros of the whole part count; only those that end the fraction do not.
+            significant += pendingZeros;
+            pendingZeros = 0;
+        } else {
             break;
+        }
     }
+    if (points == 0)
+        significant += pendingZeros;
     bool ok = i == t.size() && digits > 0 && points <= 1;
     const double value = ok ? t.toDouble(&ok) : 0.0;
-    if (!ok || !std::isfinite(value))
+    // A double keeps 15 significant digits; beyond them, or at a trillion and more, the number
+    // stored would not be the number typed (123456789012345678.99 becomes …680).
+    if (!ok || !std::isfinite(value) || significant > MaxSignificantDigits || std::fabs(value) >= MaxMagnitude)
         throw Failure(u"“%1”不是有效的数值"_s.arg(text));
     return value;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "data/notice.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The points transaction log (流水记录): its ten-digit Transaction numbers, the rounding of
 // computed points and the reading of the numbers an operator types.
@@ -15,11 +18,13 @@
 QString NextTransactionNumber(const QSqlDatabase& db);
 
 // Runs one save in a transaction (Sql::transact) and hands the body the Transaction number,
-// taken inside that transaction. When another counter took the same number in the same moment
-// (the unique index on 编号 refuses the insert, or the engine refuses a write on a snapshot
-// another counter has changed), the whole save runs once more with a fresh number. Returns the
-// error text, empty when committed.
-QString transactWithNumber(QSqlDatabase db, const std::function<void(const QString& number)>& body);
+// taken inside that transaction. The write lock is taken at the transaction's start, so on
+// SQLite no other counter can take the same number meanwhile; on an engine where one can, the
+// unique index on 编号 refuses the insert and the whole save runs once more with a fresh
+// number. Returns the error text, empty when committed; a Refusal of the body comes out
+// through refusal (Sql::transact).
+QString transactWithNumber(QSqlDatabase db, const std::function<void(const QString& number)>& body,
+                           std::optional<Notice>* refusal = nullptr);
 
 // Points rounded to two decimals, half up, by the digits of the fraction's 15-significant-digit
 // text (12.345 → 12.35, 1.005 → 1 because its double is 1.00499999999999989).
@@ -27,8 +32,9 @@ double RoundTwoDecimals(double value);
 
 // A points, amount, cash or quantity text as typed: blanks around it ignored, then an optional
 // sign, digits and at most one point (".5", "5.", "-3"). Anything else, the empty text
-// included, throws Failure with a conversion error; callers that take an empty field as 0 put
-// "0" in first.
+// included, throws Failure with a conversion error; so does a number a double cannot hold as
+// typed: a magnitude of 1e12 or more, or more than 15 significant digits (trailing zeros of
+// the fraction do not count). Callers that take an empty field as 0 put "0" in first.
 double parseNumber(const QString& text);
 
 // The points an amount earns on a card category, for the purchase and return screens. changed

@@ -2,7 +2,10 @@
 #include "config/gbk.h"
 #include "config/inifile.h"
 #include "config/programhome.h"
+#include "support/testhome.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -139,12 +142,59 @@ TEST_F(ConfigTest, TextWithoutGbkFormIsRefusedNotMangled)
     EXPECT_EQ(readRaw(), gbk(u"[程序参数]\r\n广告语=旧的\r\n"_s)) << "the file on disk stays as it was";
 }
 
-TEST(ProgramHomeTest, HomeOptionBeatsEnvironmentWhichBeatsExecutableFolder)
+TEST(ProgramHomeTest, HomeRule)
 {
-    EXPECT_EQ(ProgramHome::resolve({u"q"_s, u"--home"_s, u"/srv/shop"_s}, u"/env"_s, u"/opt/q"_s), u"/srv/shop"_s);
-    EXPECT_EQ(ProgramHome::resolve({u"q"_s, u"--home=/srv/a"_s}, u"/env"_s, u"/opt/q"_s), u"/srv/a"_s);
-    EXPECT_EQ(ProgramHome::resolve({u"q"_s}, u"/env"_s, u"/opt/q"_s), u"/env"_s);
-    EXPECT_EQ(ProgramHome::resolve({u"q"_s}, {}, u"/opt/q"_s), u"/opt/q"_s);
+    // A source build sits in a folder its user may write; the package's /usr/bin is not.
+    struct Case
+    {
+        const char* name;
+        QStringList arguments;
+        QString environment;
+        bool executableDirWritable;
+        QString expected;
+    };
+    const QString dataHome = u"/home/li/.local/share"_s;
+    const QList<Case> cases = {
+        {"source build: the executable's folder", {u"q"_s}, {}, true, u"/opt/q"_s},
+        {"installed: the per-user data folder", {u"q"_s}, {}, false, u"/home/li/.local/share/quorvane"_s},
+        {"--home beats a writable folder", {u"q"_s, u"--home"_s, u"/srv/shop"_s}, u"/env"_s, true, u"/srv/shop"_s},
+        {"--home= beats the per-user folder", {u"q"_s, u"--home=/srv/a"_s}, u"/env"_s, false, u"/srv/a"_s},
+        {"QUORVANE_HOME beats a writable folder", {u"q"_s}, u"/env"_s, true, u"/env"_s},
+        {"QUORVANE_HOME beats the per-user folder", {u"q"_s}, u"/env"_s, false, u"/env"_s},
+        {"a relative --home is taken from the working folder", {u"q"_s, u"--home"_s, u"shop"_s}, {}, false,
+         QDir::current().absoluteFilePath(u"shop"_s)},
+    };
+    for (const Case& c : cases) {
+        ProgramHome::Sources sources;
+        sources.arguments = c.arguments;
+        sources.environmentValue = c.environment;
+        sources.executableDir = u"/opt/q"_s;
+        sources.executableDirWritable = c.executableDirWritable;
+        sources.userDataDir = dataHome;
+        EXPECT_EQ(ProgramHome::resolve(sources), c.expected) << c.name;
+    }
+}
+
+TEST(ProgramHomeTest, ThisProcessReadsTheDesktopsDataFolderAndTheEnvironment)
+{
+    QTemporaryDir data;
+    const auto restore = [](const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    const QByteArray oldHome = qgetenv("QUORVANE_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    qputenv("QUORVANE_HOME", "/srv/shop");
+    const ProgramHome::Sources s = ProgramHome::Sources::ofThisProcess({u"q"_s});
+    restore("XDG_DATA_HOME", oldData);
+    restore("QUORVANE_HOME", oldHome);
+    EXPECT_EQ(s.userDataDir, data.path());
+    EXPECT_EQ(s.environmentValue, u"/srv/shop"_s);
+    EXPECT_EQ(s.executableDir, QCoreApplication::applicationDirPath());
+    EXPECT_TRUE(s.executableDirWritable) << "the test runs from its build folder";
 }
 
 } // namespace

@@ -219,7 +219,7 @@ TEST_F(GiftRecordsTest, CellIsWrittenBackToItsOwnRecord)
     EXPECT_EQ(count(u"select count(*) from 礼品使用记录 where 单据号='0000000003' and 数量=1"_s), 2);
 
     // The engine's own text when it refuses the write.
-    home.exec(u"create trigger keep before update on 礼品使用记录 begin select raise(abort, '记录已锁定'); end"_s);
+    home.refuse(u"update"_s, u"礼品使用记录"_s, {}, u"记录已锁定"_s);
     EXPECT_TRUE(write(u"0000000001"_s, u"雨伞"_s, u"把"_s, u"数量"_s, 1.0, u"2"_s).contains(u"记录已锁定"_s));
 }
 

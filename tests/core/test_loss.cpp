@@ -29,7 +29,7 @@ protected:
     VerbalLoss::Result verbal(VerbalLoss::Mode mode, const QString& card = u"A"_s)
     {
         const bool frozen = home.scalar(u"select 口头挂失标志 from 会员卡信息 where 会员卡号=?"_s, {card}).toInt() != 0;
-        return VerbalLoss::confirm(home.db(), {mode, frozen, card, u"张三"_s, u"0002"_s});
+        return VerbalLoss::confirm(home.db(), {mode, frozen, card, card, u"张三"_s, u"0002"_s});
     }
     FormalLoss::Request replacement(const QString& oldCard, const QString& newCard)
     {
@@ -68,7 +68,7 @@ TEST_F(LossTest, VerbalReportThenReportAgainIsRefused)
     const auto notFrozen = verbal(VerbalLoss::Mode::Cancel, u"X"_s);
     EXPECT_EQ(notFrozen.outcome.notice.text, u"此卡号还没有口头挂失！"_s);
     EXPECT_TRUE(notFrozen.disableConfirm);
-    const auto empty = VerbalLoss::confirm(home.db(), {VerbalLoss::Mode::Report, false, u""_s, u""_s, u"0002"_s});
+    const auto empty = VerbalLoss::confirm(home.db(), {VerbalLoss::Mode::Report, false, u""_s, u"A"_s, u""_s, u"0002"_s});
     EXPECT_EQ(empty.outcome.notice.text, u"请将卡号填写完整！"_s);
     EXPECT_FALSE(empty.disableConfirm) << "an empty card keeps 确定 enabled";
 }
@@ -159,7 +159,7 @@ TEST_F(LossTest, ReplacementMovesMemberBalanceAndHistoryInOneTransaction)
 TEST_F(LossTest, ReplacementFailingMidwayLeavesNoTrace)
 {
     home.exec(u"insert into 流水记录 (编号, 会员卡号) values ('0000000001', 'A')"_s);
-    home.exec(u"CREATE TRIGGER 拒绝 BEFORE INSERT ON 挂失记录 BEGIN SELECT RAISE(ABORT, '磁盘已满'); END"_s);
+    home.refuse(u"insert"_s, u"挂失记录"_s, {}, u"磁盘已满"_s);
     const Outcome o = FormalLoss::replace(home.db(), replacement(u"A"_s, u"B"_s));
     EXPECT_FALSE(o.ok);
     EXPECT_EQ(o.notice.kind, Notice::Kind::Plain);

@@ -23,10 +23,10 @@ namespace {
 class OtherConnection
 {
 public:
-    explicit OtherConnection(const QString& path) : m_name(u"other-"_s + QUuid::createUuid().toString())
+    explicit OtherConnection(const Engine::Location& location) : m_name(u"other-"_s + QUuid::createUuid().toString())
     {
         QString error;
-        EXPECT_TRUE(Engine::open(m_name, path, &error)) << error.toStdString();
+        EXPECT_TRUE(Engine::open(m_name, location, &error)) << error.toStdString();
     }
     ~OtherConnection() { Engine::close(m_name); }
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
@@ -91,7 +91,7 @@ protected:
 TEST_F(Maintenance_, BackupWhileAnotherCounterWritesHoldsEveryCommittedRow)
 {
     addMember(u"0001"_s);
-    OtherConnection writer(home.dm().databasePath());
+    OtherConnection writer(home.location());
     for (const QString& card : {u"0002"_s, u"0003"_s})
         Sql::run(writer.db(), u"insert into 会员卡信息 (会员卡号) values (?)"_s, {card});
     // Committed rows that still stand in the write-ahead log, and a write under way.
@@ -130,6 +130,7 @@ TEST_F(Maintenance_, BackupAppendsBakAndReplacesAnOlderFile)
 
 TEST_F(Maintenance_, RestoreRefusesWhatIsNoDatabaseOfThisProgram)
 {
+    SQLITE_ONLY("a restore replaces the file");
     for (int i = 0; i < 300; ++i)
         addMember(u"M%1"_s.arg(i, 4, 10, QChar(u'0')));
     ASSERT_TRUE(Maintenance::backup(home.dm(), file(u"good"_s)).ok);
@@ -186,6 +187,7 @@ TEST_F(Maintenance_, RestoreRefusesWhatIsNoDatabaseOfThisProgram)
 
 TEST_F(Maintenance_, RestoreBringsTheBackupBackAndKeepsTheDataItReplaces)
 {
+    SQLITE_ONLY("a restore replaces the file");
     addMember(u"A"_s);
     addMember(u"B"_s);
     ASSERT_TRUE(Maintenance::backup(home.dm(), file(u"monday"_s)).ok);
@@ -217,12 +219,35 @@ TEST_F(Maintenance_, RestoreBringsTheBackupBackAndKeepsTheDataItReplaces)
     EXPECT_TRUE(QFile::exists(home.path(u"database/database-20261231-183005-2.db"_s)));
 }
 
+// A server's database is restored with the server's tools; the program says so and changes
+// nothing. Its backup is a SQLite file of every row, which the program opens as its own.
+TEST_F(Maintenance_, OnAServerBackupWritesAFileOfEveryRowAndRestoreIsLeftToTheServer)
+{
+    SERVER_ONLY("backup and restore of a file");
+    addMember(u"A"_s, 12.5);
+    home.exec(u"insert into 流水记录 (编号, 会员卡号, 增减积分) values ('0000000001', 'A', 12.5)"_s);
+    ASSERT_TRUE(Maintenance::backup(home.dm(), file(u"monday"_s)).ok);
+    QString error;
+    QFile::copy(file(u"monday.bak"_s), file(u"check.db"_s));
+    EXPECT_TRUE(Engine::validate(file(u"check.db"_s), &error)) << error.toStdString();
+    EXPECT_EQ(cardsIn(file(u"monday.bak"_s)), QStringList{u"A"_s});
+
+    addMember(u"B"_s);
+    const Outcome o = Maintenance::restore(home.dm(), file(u"monday.bak"_s));
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.notice.caption, u"错误！"_s);
+    EXPECT_TRUE(o.notice.text.startsWith(u"恢复数据失败，请重试！!\n数据库在 PostgreSQL 服务器上"_s)) << o.notice.text.toStdString();
+    EXPECT_TRUE(o.notice.text.contains(u"pg_restore"_s));
+    EXPECT_EQ(cards(), (QStringList{u"A"_s, u"B"_s}));
+}
+
 TEST_F(Maintenance_, RestoreWaitsForOtherProgramsToLetGo)
 {
+    SQLITE_ONLY("a restore replaces the file");
     addMember(u"A"_s);
     ASSERT_TRUE(Maintenance::backup(home.dm(), file(u"monday"_s)).ok);
     addMember(u"B"_s);
-    OtherConnection other(home.dm().databasePath());
+    OtherConnection other(home.location());
     Sql::scalar(other.db(), u"select count(*) from 会员卡信息"_s);
 
     const Outcome o = Maintenance::restore(home.dm(), file(u"monday.bak"_s));
@@ -276,9 +301,8 @@ TEST_F(Maintenance_, AFailureInTheMiddleUndoesTheWholeStep)
     home.exec(u"insert into 卡类别 (卡类别, 积分比例) values ('金卡', 10)"_s);
     home.exec(u"insert into 权限清单 (xuhao, bianhao, quanxianming) values (1, '0002', '增加积分')"_s);
     addDatedRows();
-    home.exec(u"create trigger no_b before update on 会员卡信息 when old.会员卡号='B' "
-              u"begin select raise(abort, 'B is locked'); end"_s);
-    home.exec(u"create trigger keep_log before delete on 流水记录 begin select raise(abort, 'log is locked'); end"_s);
+    home.refuse(u"update"_s, u"会员卡信息"_s, u"old.会员卡号='B'"_s, u"B is locked"_s);
+    home.refuse(u"delete"_s, u"流水记录"_s, {}, u"log is locked"_s);
 
     const struct
     {

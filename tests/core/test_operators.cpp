@@ -182,8 +182,7 @@ TEST_F(OperatorAdmin, DeletedOperatorsRightsGoOnlyWhenTheIdIsSavedAgain)
 TEST_F(OperatorAdmin, EngineErrorRollsTheWholeSaveBack)
 {
     ASSERT_TRUE(Operators::add(db, draft(u"0002"_s, {1})).ok);
-    home.exec(u"create trigger refuse after insert on 权限清单 when new.quanxianming='增加积分' "
-              u"begin select raise(abort, '磁盘已满'); end"_s);
+    home.refuse(u"insert"_s, u"权限清单"_s, u"new.quanxianming='增加积分'"_s, u"磁盘已满"_s);
     const Outcome added = Operators::add(db, draft(u"0003"_s, {2, 14}));
     EXPECT_FALSE(added.ok);
     EXPECT_EQ(added.notice.kind, Notice::Kind::Plain);
@@ -195,6 +194,18 @@ TEST_F(OperatorAdmin, EngineErrorRollsTheWholeSaveBack)
     EXPECT_TRUE(Operators::find(db, u"0002"_s));
     EXPECT_FALSE(Operators::find(db, u"0004"_s));
     EXPECT_EQ(rightsRows(home), QStringList{u"1 0002 操作人员设置"_s});
+}
+
+TEST_F(OperatorAdmin, ChangeOfAnOperatorDeletedMeanwhileIsRefused)
+{
+    ASSERT_TRUE(Operators::add(db, draft(u"0002"_s, {1})).ok);
+    Operators::remove(db, u"0002"_s); // at another counter, while this one shows 0002
+    const Outcome o = Operators::change(db, u"0002"_s, draft(u"0006"_s, {5}));
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.notice.text, u"该操作人员已不存在！"_s);
+    EXPECT_FALSE(Operators::find(db, u"0006"_s));
+    EXPECT_TRUE(Operators::rightsOf(db, u"0006"_s).isEmpty());
+    EXPECT_EQ(Operators::rightsOf(db, u"0002"_s), QSet<int>{1}) << "rolled back: the old rows stay as they were";
 }
 
 TEST_F(OperatorAdmin, ListLeavesOutTheBuiltInOperator)
@@ -259,6 +270,12 @@ TEST_F(PasswordAndLock, PasswordChangeComparesExactly)
     EXPECT_TRUE(PasswordChange::change(home.db(), u"0001"_s, u""_s, u"adm"_s, u"adm"_s).ok);
     EXPECT_TRUE(PasswordChange::change(home.db(), u"0001"_s, u"adm"_s, u""_s, u""_s).ok);
     EXPECT_EQ(stored(u"0001"_s), QString());
+
+    // Deleted meanwhile at another counter: the empty old password would match, no row changes.
+    home.exec(u"delete from 操作员 where 操作员='0003'"_s);
+    const Outcome gone = PasswordChange::change(home.db(), u"0003"_s, u""_s, u"x"_s, u"x"_s);
+    EXPECT_FALSE(gone.ok);
+    EXPECT_EQ(gone.notice.text, u"该操作人员已不存在！"_s);
 }
 
 TEST_F(PasswordAndLock, AwayLockWantsThePasswordAsTypedAtLogin)

@@ -1,15 +1,20 @@
 #include "config/gbk.h"
+#include "config/inifile.h"
+#include "config/programhome.h"
 #include "data/clock.h"
 #include "data/sqlrun.h"
 #include "points/receipt.h"
 #include "points/transactionlog.h"
 #include "support/testhome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -268,6 +273,58 @@ TEST(ReceiptSettingsFile, ReadFromGbkFileOrDefaults)
     home.writeConfig(ini);
     EXPECT_FALSE(readReceiptSettings().print) << "keys of another section are not the receipt's";
     EXPECT_EQ(readReceiptSettings().port, QString());
+}
+
+// Every save takes the receipt settings; a large file is read from disk again only when it has
+// changed, however soon after its last reading.
+TEST(ReceiptSettingsFile, ReadAgainOnlyWhenTheFileChanged)
+{
+    TestHome home;
+    const QString path = ProgramHome::configPath();
+    const auto write = [&](const QString& shop, int commentLines, const QDateTime& modified) {
+        QByteArray ini;
+        ASSERT_TRUE(Gbk::encode(u"[程序参数]\r\n店铺名称=%1\r\n打印小票=1\r\n"_s.arg(shop), &ini));
+        for (int i = 0; i < commentLines; ++i)
+            ini += "; a shop's long notes, kept in the file over the years\r\n";
+        home.writeConfig(ini);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    };
+    const QDateTime longAgo = QDateTime::currentDateTime().addDays(-3);
+    write(u"华南汽车"_s, 100000, longAgo); // some 5 MB
+    // The status-change time is now, so every reading below goes to the disk: what matters here
+    // is that no change is missed, however little it shows in the file's times.
+    const int before = IniFile::diskReads();
+    EXPECT_EQ(readReceiptSettings().shopName, u"华南汽车"_s);
+    EXPECT_EQ(IniFile::diskReads(), before + 1);
+
+    write(u"华北汽车"_s, 100000, longAgo); // same size, same modification time
+    EXPECT_EQ(readReceiptSettings().shopName, u"华北汽车"_s) << "a change within the clock's tick is not missed";
+    write(u"东北汽车行"_s, 100000, longAgo.addSecs(60));
+    EXPECT_EQ(readReceiptSettings().shopName, u"东北汽车行"_s);
+    QFile::remove(path);
+    EXPECT_EQ(readReceiptSettings().shopName, QString()) << "a file that went gives the defaults";
+}
+
+TEST(IniFileCache, TrustsAnOldFileUntilItChanges)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"myini.ini"_s);
+    IniFile ini(path);
+    ini.writeString(u"程序参数"_s, u"店铺名称"_s, u"华南汽车"_s);
+    ASSERT_TRUE(ini.save());
+    // A file is trusted once its times are older than the clock's coarsest tick at the reading.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+
+    const int before = IniFile::diskReads();
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(IniFile::cached(path)->readString(u"程序参数"_s, u"店铺名称"_s, {}), u"华南汽车"_s);
+    EXPECT_EQ(IniFile::diskReads(), before + 1) << "fifty saves, one reading";
+
+    ini.writeString(u"程序参数"_s, u"店铺名称"_s, u"华北汽车"_s);
+    ASSERT_TRUE(ini.save());
+    EXPECT_EQ(IniFile::cached(path)->readString(u"程序参数"_s, u"店铺名称"_s, {}), u"华北汽车"_s);
 }
 
 } // namespace

@@ -24,12 +24,6 @@ QByteArray gbk(const QString& text)
     return bytes;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
 class ShopSettingsFile : public ::testing::Test
 {
 protected:
@@ -59,11 +53,13 @@ TEST_F(ShopSettingsFile, SaveWritesEveryKeyInOrderAndReadsBack)
     s.footer = u"谢谢惠顾\n欢迎再来\r\n地址：白云路 1 号"_s;
     s.port = u"/dev/usb/lp0"_s;
     s.printReceipts = true;
+    // What stands in the file already (a server's 数据库 section) stays ahead of it.
+    const QByteArray before = QFile::exists(config) ? fileBytes(config) : QByteArray();
     const Outcome o = Settings::save(s);
     EXPECT_TRUE(o.ok);
     EXPECT_EQ(o.notice.text, u"配置成功！"_s);
     EXPECT_EQ(o.notice.caption, u"提示"_s);
-    EXPECT_EQ(fileBytes(config), gbk(u"[程序参数]\r\n店铺名称=华南汽车\r\n软件名称=会员管理\r\n软件版本=4.68\r\n"
+    EXPECT_EQ(fileBytes(config), before + gbk(u"[程序参数]\r\n店铺名称=华南汽车\r\n软件名称=会员管理\r\n软件版本=4.68\r\n"
                                      u"背景图片=/srv/shop/背景.png\r\n广告语=欢迎光临\r\n小票尾=谢谢惠顾欢迎再来地址：白云路 1 号\r\n"
                                      u"打印端口=/dev/usb/lp0\r\n打印小票=1\r\n"_s));
 

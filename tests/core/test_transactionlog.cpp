@@ -5,7 +5,10 @@
 #include "points/transactionlog.h"
 #include "support/testhome.h"
 
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -106,28 +109,76 @@ TEST_F(TransactionLog, DeletedHighestNumberIsGivenAgain)
     EXPECT_EQ(save(), u"0000000001"_s);
 }
 
-// Another counter commits the same number between this save's reading of the highest number
-// and its insert: the save runs again with the next number instead of failing.
-TEST_F(TransactionLog, NumberTakenByAnotherCounterMeanwhileTakesTheNext)
+// Another counter holding the write lock while it saves: this save waits on the busy timeout
+// at its start, then reads the highest number after the other's commit and takes the next one,
+// at the first attempt. (With the deferred start of before, the first write found its snapshot
+// stale and the save failed at once with "database is locked".)
+class RivalCounter
 {
-    QString error;
-    ASSERT_TRUE(Engine::open(u"rival"_s, ProgramHome::databasePath(), &error)) << error.toStdString();
-    QStringList given;
-    const QString failed = transactWithNumber(home.db(), [&](const QString& number) {
-        given << number;
-        if (given.size() == 1)
-            Sql::run(QSqlDatabase::database(u"rival"_s, false),
-                     u"insert into 流水记录 (编号, 会员卡号) values (?, '2000')"_s, {number});
-        Sql::run(home.db(), u"update 会员卡信息 set 积分=积分+5 where 会员卡号='1000'"_s);
-        logRow(number);
-    });
-    Engine::close(u"rival"_s);
+public:
+    // Opens its own connection on its own thread, takes the write lock, inserts 0000000001
+    // and commits after holdMs.
+    RivalCounter(const Engine::Location& location, int holdMs)
+        : m_thread([this, location, holdMs] {
+              const QString name = u"rival"_s;
+              QString error;
+              if (Engine::open(name, location, &error)) {
+                  QSqlDatabase db = QSqlDatabase::database(name, false);
+                  Engine::beginWrite(db);
+                  Sql::run(db, u"insert into 流水记录 (编号, 会员卡号) values ('0000000001', '2000')"_s);
+                  m_locked.set_value();
+                  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+                  db.commit();
+              } else {
+                  m_locked.set_value();
+              }
+              Engine::close(name);
+          })
+    {
+        m_locked.get_future().wait();
+    }
+    ~RivalCounter() { m_thread.join(); }
 
+private:
+    std::promise<void> m_locked;
+    std::thread m_thread;
+};
+
+TEST_F(TransactionLog, AnotherCounterSavingMeanwhileIsWaitedForAndTakesTheNextNumber)
+{
+    QStringList given;
+    QString failed;
+    {
+        RivalCounter rival(home.location(), 400);
+        failed = transactWithNumber(home.db(), [&](const QString& number) {
+            given << number;
+            Sql::run(home.db(), u"update 会员卡信息 set 积分=积分+5 where 会员卡号='1000'"_s);
+            logRow(number);
+        });
+    }
     EXPECT_EQ(failed, QString());
-    EXPECT_EQ(given, (QStringList{u"0000000001"_s, u"0000000002"_s}));
+    // Taking 0000000002 at the first attempt means it read the highest number after the other
+    // counter's commit: it waited instead of failing or colliding.
+    EXPECT_EQ(given, (QStringList{u"0000000002"_s}));
     EXPECT_EQ(numbers(), (QStringList{u"0000000001"_s, u"0000000002"_s}));
-    EXPECT_EQ(home.scalar(u"select 会员卡号 from 流水记录 where 编号='0000000002'"_s).toString(), u"1000"_s);
-    EXPECT_EQ(balance(), 105.0) << "the first attempt's change was rolled back";
+    EXPECT_EQ(balance(), 105.0);
+}
+
+TEST_F(TransactionLog, ADatabaseHeldPastTheBusyTimeoutRefusesTheSaveAndSaysToTryAgain)
+{
+    home.waitAtMost(200); // the shop waits 10 s; the test need not
+    int runs = 0;
+    QString failed;
+    {
+        RivalCounter rival(home.location(), 1500);
+        failed = transactWithNumber(home.db(), [&](const QString&) { ++runs; });
+    }
+    EXPECT_TRUE(failed.startsWith(Sql::BusyText + u'\n')) << failed.toStdString();
+    EXPECT_TRUE(failed.contains(onServer() ? u"lock timeout"_s : u"database is locked"_s))
+        << "the engine's own text follows";
+    EXPECT_EQ(runs, 0) << "nothing ran, nothing to retry";
+    EXPECT_EQ(numbers(), (QStringList{u"0000000001"_s})) << "only the other counter's row";
+    EXPECT_EQ(balance(), 100.0);
 }
 
 TEST_F(TransactionLog, OnlyADuplicateNumberIsRetriedAndOnlyOnce)
@@ -172,7 +223,7 @@ TEST_F(TransactionLog, OnlyADuplicateNumberIsRetriedAndOnlyOnce)
 TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
 {
     PointsOps::PurchaseDraft purchase;
-    purchase.cardNo = u"1000"_s;
+    purchase.cardNo = purchase.loadedCard = u"1000"_s;
     purchase.points = u"12.345"_s; // name and goods left as empty fields give them
     const PointsOps::Saved added = PointsOps::savePurchase(home.db(), PointsOps::PurchaseKind::Add, purchase, u"0002"_s);
     ASSERT_TRUE(added.outcome.ok) << added.outcome.notice.text.toStdString();
@@ -187,7 +238,7 @@ TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
     PointsOps::RedemptionDraft cash;
     cash.giftsEnabled = false;
     cash.gifts = QList<PointsOps::GiftRow>(20);
-    cash.cardNo = u"1000"_s;
+    cash.cardNo = cash.loadedCard = u"1000"_s;
     cash.points = u"10.125"_s;
     cash.cash = u"3.456"_s;
     cash.currentPoints = u"106.79"_s;
@@ -197,6 +248,16 @@ TEST_F(TransactionLog, SavesReportWhatTheyStoredAndWriteEmptyTextAsEmpty)
     EXPECT_EQ(redeemed.cash, u"3.46"_s);
     EXPECT_EQ(home.scalar(u"select 返现金 from 流水记录 where 编号=?"_s, {redeemed.number}).toDouble(), 3.46);
     EXPECT_EQ(balance(), 100 + 12.35 - 5.56 - 10.13);
+
+    // A gift quantity is stored rounded, in the stock and in the record alike.
+    PointsOps::RedemptionDraft gift = cash;
+    gift.giftsEnabled = true;
+    gift.gifts = {{u"机油"_s, u"瓶"_s, u"2.675"_s}};
+    gift.points = u"1"_s;
+    const PointsOps::Redeemed given = PointsOps::redeem(home.db(), gift, u"0002"_s);
+    ASSERT_TRUE(given.outcome.ok) << given.outcome.notice.text.toStdString();
+    EXPECT_EQ(home.scalar(u"select 数量 from 礼品 where 礼品名称='机油'"_s).toDouble(), -2.68);
+    EXPECT_EQ(home.scalar(u"select 数量 from 礼品使用记录 where 单据号=?"_s, {given.number}).toDouble(), 2.68);
 
     // '' where the save writes a text, null where it leaves the column out.
     struct Cell
@@ -268,13 +329,22 @@ TEST(ParseNumber, AcceptsOnlySignDigitsAndOnePoint)
     const Accepted accepted[] = {
         {u"12"_s, 12},   {u" 12.5 "_s, 12.5}, {u".5"_s, 0.5}, {u"5."_s, 5},   {u"-3"_s, -3},
         {u"+2"_s, 2},    {u"007"_s, 7},       {u"0"_s, 0},    {u"-.25"_s, -0.25},
+        // Up to what a double keeps as typed: below a trillion and 15 significant digits.
+        {u"999999999999.999"_s, 999999999999.999}, {u"-999999999999"_s, -999999999999},
+        {u"123456789012.345"_s, 123456789012.345},  {u"0.00000000000000123456789012345"_s, 1.23456789012345e-15},
+        {u"1.50000000000000000000"_s, 1.5}, // trailing zeros of the fraction are not digits kept
+        {u"000000000000000000012"_s, 12},   // nor are leading zeros
     };
     for (const Accepted& a : accepted)
         EXPECT_EQ(parseNumber(a.text), a.value) << a.text.toStdString();
 
     const QString refused[] = {u""_s,     u"  "_s,  u"."_s,   u"1..2"_s, u"1.2.3"_s, u"abc"_s,  u"12a"_s,
                                u"1e3"_s,  u"1,000"_s, u"1 2"_s, u"-"_s,  u"+-1"_s,  u"0x10"_s, u"inf"_s,
-                               u"nan"_s,  u"１２"_s, u"12元"_s};
+                               u"nan"_s,  u"１２"_s, u"12元"_s,
+                               // a double would store another number than the one typed
+                               u"123456789012345678.99"_s, u"99999999999999999999"_s, u"1000000000000"_s,
+                               u"-1000000000000"_s, u"1234567890123.5"_s, u"0.1234567890123456"_s,
+                               u"12345678901.23456"_s};
     for (const QString& text : refused) {
         try {
             parseNumber(text);

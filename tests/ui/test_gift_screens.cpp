@@ -252,7 +252,7 @@ TEST_F(GiftScreens, RedemptionRecordsByDateWithCellsWrittenBack)
         // A quantity that is no number, and a write the engine refuses: their texts, nothing written.
         editCell(grid, umbrella, u"数量"_s, u"1.2.3"_s);
         QTRY_COMPARE_WITH_TIMEOUT(messages.texts(), QStringList{u"“1.2.3”不是有效的数值"_s}, 20000);
-        home.exec(u"create trigger keep before update on 礼品使用记录 begin select raise(abort, '记录已锁定'); end"_s);
+        home.refuse(u"update"_s, u"礼品使用记录"_s, {}, u"记录已锁定"_s);
         editCell(grid, umbrella, u"会员姓名"_s, u"李四"_s);
         QTRY_COMPARE_WITH_TIMEOUT(messages.shown().size(), 2, 20000);
         EXPECT_TRUE(messages.last().text.contains(u"记录已锁定"_s)) << messages.last().text.toStdString();

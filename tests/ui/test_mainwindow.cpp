@@ -321,8 +321,35 @@ TEST(MainWindowStart, MissingDatabaseShowsTheErrorAndRefuses)
     EXPECT_FALSE(main.connectDatabase());
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.last().caption, u"错误"_s);
-    EXPECT_EQ(messages.last().text, u"无法连接到指定的数据库！请重试！"_s);
+    // The engine's reason stands below the Part's text.
+    EXPECT_EQ(messages.last().text,
+              u"无法连接到指定的数据库！请重试！\n数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
     EXPECT_EQ(messages.last().icon, MessageService::Icon::Error);
+}
+
+// A damaged file is refused at start with the engine's findings and its path, before the
+// login, and nothing is written to it (the program then ends with status 1).
+TEST(MainWindowStart, DamagedDatabaseIsRefusedAndLeftAsItWas)
+{
+    TestHome home;
+    home.exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+              u"insert into 流水记录 (编号, 会员卡号, 增减积分) select printf('%010d', i), 'C' || (i % 50), 1.5 from n"_s);
+    home.disconnect();
+    damagePage(ProgramHome::databasePath(), u"流水记录"_s, 12, 40);
+    const QByteArray before = fileBytes(ProgramHome::databasePath());
+
+    ScriptedMessages messages;
+    TMAIN main;
+    EXPECT_FALSE(main.connectDatabase());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.last().caption, u"错误"_s);
+    EXPECT_EQ(messages.last().icon, MessageService::Icon::Error);
+    const QString text = messages.last().text;
+    EXPECT_TRUE(text.startsWith(u"数据库文件已损坏，无法使用："_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"out of range"_s)) << "the engine's findings: " << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u'\n' + QDir::toNativeSeparators(ProgramHome::databasePath()))) << text.toStdString();
+    EXPECT_FALSE(DM1->isConnected());
+    EXPECT_TRUE(fileBytes(ProgramHome::databasePath()) == before) << "the file was written to";
 }
 
 } // namespace

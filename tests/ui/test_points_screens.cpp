@@ -8,6 +8,7 @@
 #include "members/tjifenchaxun.h"
 #include "operators/login.h"
 #include "operators/permissions.h"
+#include "loss/tkoutou.h"
 #include "points/purchasescreen.h"
 #include "points/tduihuan.h"
 #include "points/txiangxijilu.h"
@@ -29,6 +30,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +161,111 @@ TEST_F(PointsScreens, PurchaseEdgesAndRefusedCards)
     EXPECT_FALSE(screen->confirmButton()->isEnabled());
     lookUp(screen->panel(), u"3000"_s); // OK: the verbal loss records open
     EXPECT_EQ(main.mdiArea()->activeSubWindow()->windowTitle(), u"口头挂失记录"_s);
+}
+
+// A member on screen, then a lookup that loads no member: the screen is back at its start with
+// the number kept, and nothing can be booked, not even by pressing 确定 or Enter on it, nor by
+// the save itself (which would need the card field to hold the loaded card).
+TEST_F(PointsScreens, AFailedLookupLeavesNothingToBook)
+{
+    home.exec(u"insert into 挂失记录 (旧卡号, 新卡号) values ('5000', '1000')"_s);
+    struct Screen
+    {
+        QString entry;
+        std::function<MemberPanel*()> panel;
+        std::function<QPushButton*()> confirm;
+        std::function<QList<QWidget*>()> inputs; // what a loaded member enables besides 确定
+        std::function<void()> save;
+        bool refusesFrozen;
+        bool hasRights;
+    };
+    PurchaseScreen* purchase = nullptr;
+    Tduihuan* redemption = nullptr;
+    Tkoutou* verbal = nullptr;
+    const auto purchaseScreen = [&](const QString& entry) {
+        return Screen{entry,
+                      [&] { return purchase->panel(); },
+                      [&] { return purchase->confirmButton(); },
+                      [&] { return QList<QWidget*>{purchase->amount(), purchase->points()}; },
+                      [&] {
+                          purchase->points()->setText(u"10"_s);
+                          purchase->save();
+                      },
+                      true,
+                      false};
+    };
+    const Screen screens[] = {
+        purchaseScreen(u"增加积分"_s),
+        purchaseScreen(u"退货扣积分"_s),
+        {u"积分兑换"_s, [&] { return redemption->panel(); }, [&] { return redemption->confirmButton(); },
+         [&] { return QList<QWidget*>{redemption->points(), redemption->giftGroup()}; },
+         [&] {
+             redemption->points()->setText(u"10"_s);
+             redemption->save();
+         },
+         true, true},
+        {u"会员卡口头挂失及取消"_s, [&] { return verbal->panel(); }, [&] { return verbal->confirmButton(); },
+         [] { return QList<QWidget*>{}; }, [&] { verbal->confirm(); }, false, false},
+    };
+    struct Failure
+    {
+        QString card;
+        QString box;
+        bool frozen = false;
+        bool rights = false;
+    };
+    const Failure failures[] = {
+        {u"9999"_s, u"此卡号不存在！"_s},
+        {u"3000"_s, u"此卡已经口头挂失，不能使用,需要打开口头挂失记录吗？"_s, true},
+        {u"5000"_s, {}}, // the retired-card question, in the screen's own wording
+        {u"2000"_s, u"对不起！此卡不允许兑换礼品！"_s, false, true},
+    };
+    for (const Screen& sc : screens) {
+        main.clickEntry(sc.entry);
+        QWidget* widget = main.mdiArea()->activeSubWindow()->widget();
+        purchase = qobject_cast<PurchaseScreen*>(widget);
+        redemption = qobject_cast<Tduihuan*>(widget);
+        verbal = qobject_cast<Tkoutou*>(widget);
+        ASSERT_TRUE(purchase || redemption || verbal) << sc.entry.toStdString();
+        for (const Failure& f : failures) {
+            if ((f.frozen && !sc.refusesFrozen) || (f.rights && !sc.hasRights))
+                continue;
+            const std::string what = (sc.entry + u" after "_s + f.card).toStdString();
+            MemberPanel* panel = sc.panel();
+            lookUp(panel, u"1000"_s);
+            ASSERT_EQ(panel->field(u"Edit3"_s)->text(), u"张三"_s) << what;
+            ASSERT_TRUE(sc.confirm()->isEnabled()) << what;
+
+            messages.clear();
+            messages.answerNext(MessageService::Answer::Cancel); // No to a question about the card
+            lookUp(panel, f.card);
+            ASSERT_FALSE(messages.shown().isEmpty()) << what;
+            if (!f.box.isEmpty()) {
+                EXPECT_EQ(messages.shown().first().text, f.box) << what;
+            }
+            EXPECT_EQ(panel->cardField()->text(), f.card) << what << ": the number stays as typed";
+            EXPECT_TRUE(panel->field(u"Edit3"_s)->text().isEmpty()) << what;
+            EXPECT_TRUE(panel->field(u"Edit10"_s)->text().isEmpty()) << what;
+            EXPECT_FALSE(sc.confirm()->isEnabled()) << what;
+            for (QWidget* input : sc.inputs())
+                EXPECT_FALSE(input->isEnabled()) << what << ": " << input->objectName().toStdString();
+            if (sc.entry == u"增加积分"_s && f.card == u"9999"_s)
+                snapshot(main.mdiArea()->activeSubWindow(), u"add-points-unknown-card"_s);
+
+            QTest::keyClick(sc.confirm(), Qt::Key_Return);
+            sc.confirm()->click();
+            messages.clear();
+            sc.save();
+            ASSERT_EQ(messages.shown().size(), 1) << what;
+            EXPECT_EQ(messages.last().text, u"请将卡号填写完整！"_s) << what;
+            EXPECT_EQ(messages.last().caption, u"提示！"_s) << what;
+            EXPECT_EQ(home.scalar(u"select count(*) from 流水记录"_s).toInt(), 0) << what;
+            EXPECT_EQ(home.scalar(u"select count(*) from 口头挂失记录"_s).toInt(), 0) << what;
+            EXPECT_EQ(home.scalar(u"select sum(口头挂失标志) from 会员卡信息"_s).toInt(), 1) << what;
+            EXPECT_EQ(balance(u"1000"_s), 100) << what;
+        }
+        main.mdiArea()->activeSubWindow()->close();
+    }
 }
 
 TEST_F(PointsScreens, ReturnTakesPointsBelowZero)

@@ -51,7 +51,7 @@ protected:
         home.exec(
             u"with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) "
             "insert into 会员卡信息 (会员卡号, 卡类别, 会员姓名, 积分, 口头挂失标志) "
-            "select printf('C%05d', i), case i % 3 when 0 then '金卡' when 1 then '银卡' else '普卡' end, "
+            "select 'C' || "_s + padded(u"i"_s, 5) + u", case i % 3 when 0 then '金卡' when 1 then '银卡' else '普卡' end, "
             "'会员' || i, i * 0.1, i % 2 from n"_s,
             {count});
     }
@@ -424,7 +424,7 @@ TEST_F(RecordGridTest, CurrentRowAndDoubleClickSpeakInQueryRows)
     EXPECT_EQ(doubleClicked.last().at(0).toInt(), 2);
     EXPECT_EQ(grid.currentRow(), 2);
 
-    open(u"select * from 会员卡信息 where 0"_s);
+    open(u"select * from 会员卡信息 where 1 = 0"_s);
     EXPECT_EQ(grid.currentRow(), -1);
     EXPECT_EQ(changed.last().at(0).toInt(), -1);
     EXPECT_FALSE(grid.currentValue(u"会员卡号"_s).isValid());

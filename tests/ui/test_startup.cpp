@@ -1,12 +1,19 @@
 #include "app/demoshop.h"
 #include "app/singleinstance.h"
+#include "app/startup.h"
+#include "app/tmain.h"
 #include "config/appconfig.h"
+#include "config/gbk.h"
 #include "config/inifile.h"
+#include "config/programhome.h"
+#include "data/engine.h"
 #include "data/sqlrun.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
 #include "settings/shopsettings.h"
 #include "sheets/sheetreader.h"
+#include "support/scriptedmessages.h"
+#include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +21,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -110,6 +118,49 @@ TEST_F(ProgramRun, CreateDemoMakesTheShopOnlyInAHomeWithoutADatabase)
     EXPECT_EQ(members(home.path()), 300);
 }
 
+// The home's whole database copied to a new file, which the program then opens as its own;
+// a target that is there already is refused.
+TEST_F(ProgramRun, CopyDatabaseToWritesACheckedCopyAndNeverOverwrites)
+{
+    ASSERT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}), 0);
+    QByteArray out;
+    const QString target = home.filePath(u"copy.db"_s);
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0) << out.constData();
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"操作员 1 行"_s)) << out.constData();
+    QString error;
+    EXPECT_TRUE(Engine::validate(target, &error)) << error.toStdString();
+    EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"不会覆盖"_s)) << out.constData();
+}
+
+// A home whose myini.ini names a server database: --create-database makes the tables there
+// once, and --copy-database-to brings them back into a file.
+TEST_F(ProgramRun, OnAServerCreateDatabaseMakesTheTablesOnceAndTheCopyComesBack)
+{
+    if (!qEnvironmentVariableIsSet("PGHOST"))
+        GTEST_SKIP() << "no test server (./test starts one)";
+    ServerDatabase server;
+    const Engine::Location& l = server.location();
+    QByteArray ini;
+    Gbk::encode(u"[数据库]\r\n类型=PostgreSQL\r\n主机=%1\r\n端口=%2\r\n数据库名=%3\r\n用户=%4\r\n密码=%5\r\n"_s.arg(
+                    l.host, QString::number(l.port), l.database, l.user, l.password),
+                &ini);
+    QFile file(home.filePath(u"myini.ini"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    QByteArray out;
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0) << out.constData();
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(l.database)) << out.constData();
+    EXPECT_FALSE(QFile::exists(home.filePath(u"database/database.db"_s))) << "no file beside the server";
+    EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已有本程序的表"_s)) << out.constData();
+    const QString target = home.filePath(u"back.db"_s);
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--copy-database-to"_s, target}, &out), 0) << out.constData();
+    QString error;
+    EXPECT_TRUE(Engine::validate(target, &error)) << error.toStdString();
+}
+
 TEST_F(ProgramRun, SecondCopyEndsAtOnceWhileTheFirstRuns)
 {
     ASSERT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}), 0);
@@ -132,6 +183,75 @@ TEST_F(ProgramRun, SecondCopyEndsAtOnceWhileTheFirstRuns)
     QLockFile probe(lockPath());
     probe.setStaleLockTime(0);
     EXPECT_TRUE(probe.tryLock(0));
+}
+
+// The first start of an installed program: its per-user home does not even exist yet.
+class FirstStart : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(parent.isValid());
+        ProgramHome::set(home());
+    }
+    QString home() const { return parent.filePath(u"quorvane"_s); }
+
+    QTemporaryDir parent;
+    ScriptedMessages messages;
+};
+
+TEST_F(FirstStart, YesCreatesTheHomeAsCreateDatabaseDoesAndTheStartReachesTheDatabase)
+{
+    messages.answerNext(MessageService::Answer::Yes);
+    EXPECT_TRUE(Startup::offerDatabase());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.last().icon, MessageService::Icon::Question);
+    EXPECT_EQ(messages.last().caption, u"系统提示"_s);
+    EXPECT_EQ(messages.last().text, u"尚未找到数据库，是否新建？"_s);
+    EXPECT_EQ(messages.last().buttons, MessageService::Buttons::YesNo);
+    for (const QString& file : {u"database/database.db"_s, u"image/001.bmp"_s, u"help.html"_s, u"会员档案.xls"_s})
+        EXPECT_TRUE(QFile::exists(home() + u'/' + file)) << file.toStdString();
+    EXPECT_EQ(QFileInfo(home()).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther), 0)
+        << "the shop's member data is for the user alone";
+
+    TDM1 dm;
+    TMAIN main;
+    ASSERT_TRUE(main.connectDatabase());
+    QSqlQuery operators = Sql::run(dm.ADOConnection1(), u"select 操作员 from 操作员"_s);
+    ASSERT_TRUE(operators.next());
+    EXPECT_EQ(operators.value(0).toString(), u"0001"_s) << "the built-in operator can log in";
+
+    messages.clear();
+    EXPECT_TRUE(Startup::offerDatabase());
+    EXPECT_TRUE(messages.shown().isEmpty()) << "a home that holds a database is not asked about";
+}
+
+TEST_F(FirstStart, NoCreatesNothingAndTheStartEndsAtTheConnectionFailure)
+{
+    messages.answerNext(MessageService::Answer::No);
+    EXPECT_TRUE(Startup::offerDatabase()) << "the start goes on to the connection";
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(home())) << "nothing is written after 否";
+
+    TDM1 dm;
+    TMAIN main;
+    EXPECT_FALSE(main.connectDatabase());
+    EXPECT_EQ(messages.last().icon, MessageService::Icon::Error);
+    EXPECT_TRUE(messages.last().text.contains(u"无法连接到指定的数据库"_s)) << messages.last().text.toStdString();
+}
+
+TEST_F(FirstStart, YesWhereNoHomeCanBeMadeShowsWhyAndEnds)
+{
+    // A file stands where the home's parent folder should be, so not even root can make it.
+    QFile blocker(parent.filePath(u"blocker"_s));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ProgramHome::set(blocker.fileName() + u"/quorvane"_s);
+    messages.answerNext(MessageService::Answer::Yes);
+    EXPECT_FALSE(Startup::offerDatabase());
+    ASSERT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(messages.last().icon, MessageService::Icon::Error);
+    EXPECT_TRUE(messages.last().text.contains(u"blocker"_s)) << messages.last().text.toStdString();
 }
 
 } // namespace

@@ -133,7 +133,7 @@ TEST(WindowSystem, TheProgramsOwnWindowsCarryTheirCaptions)
         program.kill();
         program.waitForFinished(60000);
     };
-    firstWindowIs(u"错误"_s); // no database yet
+    firstWindowIs(u"系统提示"_s); // no database yet: the question whether to create one
     QProcess create;
     create.setProcessEnvironment(env);
     create.start(QString::fromUtf8(QUORVANE_EXECUTABLE), {u"--home"_s, home.path(), u"--create-database"_s});
