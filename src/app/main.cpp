@@ -13,7 +13,8 @@ int main(int argc, char** argv)
 
     // Creating a database opens no window, so it must also work over SSH or in a script.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--create-database") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        const bool creates = std::strcmp(argv[i], "--create-database") == 0 || std::strcmp(argv[i], "--create-demo") == 0;
+        if (creates && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     // The interface is Chinese whatever the desk's own setting: the C library, Qt's system

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/artwork.h"
+#include "app/demoshop.h"
 #include "app/screens.h"
 #include "app/singleinstance.h"
 #include "app/tmain.h"
@@ -8,11 +9,13 @@
 #include "config/programhome.h"
 #include "controls/enterchain.h"
 #include "controls/messageservice.h"
+#include "data/clock.h"
 #include "data/engine.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
 #include "operators/permissions.h"
 #include "operators/tloginform.h"
+#include "settings/shopsettings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,6 +39,7 @@ using namespace Qt::Literals::StringLiterals;
 static void initResources()
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(guide);
 }
 
 namespace Startup {
@@ -57,6 +61,56 @@ int createDatabase()
         return 1;
     }
     say(stdout, u"已创建数据库：%1"_s.arg(location.describe()));
+    return 0;
+}
+
+// The guide and its pictures beside it (help.html, help/*.png), so the desktop's browser
+// finds them when 系统帮助 opens the file. Pictures already there are kept.
+void installGuide()
+{
+    const QString home = ProgramHome::dir();
+    const auto readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    QFile::copy(u":/guide/help.html"_s, home + u"/help.html"_s);
+    QFile::setPermissions(home + u"/help.html"_s, readable);
+    QDir().mkpath(home + u"/help"_s);
+    const QDir pictures(u":/guide/help"_s);
+    for (const QString& name : pictures.entryList(QDir::Files)) {
+        const QString target = home + u"/help/"_s + name;
+        if (!QFileInfo::exists(target) && QFile::copy(pictures.filePath(name), target))
+            QFile::setPermissions(target, readable);
+    }
+}
+
+// A fresh home holding the demo shop as it stands today. A home with a database (or one whose
+// myini.ini names a server's) is the shop's own: it is never touched.
+int createDemo()
+{
+    QString error;
+    Engine::Location location;
+    if (!AppConfig::database(&location, &error)) {
+        say(stderr, error);
+        return 1;
+    }
+    if (location.isServer() || QFileInfo::exists(ProgramHome::databasePath())) {
+        say(stderr, u"程序目录中已有数据库，示范店铺只建在新的程序目录中：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::dir())));
+        return 1;
+    }
+    if (!createHome(&error)) {
+        say(stderr, error);
+        return 1;
+    }
+    {
+        TDM1 dm;
+        if (dm.connectTo(location, &error))
+            error = DemoShop::fill(dm.ADOConnection1(), Clock::today());
+    }
+    if (error.isEmpty() && !Settings::save(DemoShop::settings()).ok)
+        error = u"无法写入 %1"_s.arg(QDir::toNativeSeparators(ProgramHome::configPath()));
+    if (!error.isEmpty()) {
+        say(stderr, error);
+        return 1;
+    }
+    say(stdout, u"已建立示范店铺：以 0001（密码为空）或 %1（密码 %2）登录"_s.arg(DemoShop::CounterOperator, DemoShop::CounterPassword));
     return 0;
 }
 
@@ -128,11 +182,7 @@ bool createHome(QString* error)
     }
     const QStringList helpFiles = ProgramHome::helpFileCandidates();
     if (std::none_of(helpFiles.begin(), helpFiles.end(), [](const QString& f) { return QFileInfo::exists(f); }))
-    {
-        const QString help = ProgramHome::dir() + u"/help.html"_s;
-        QFile::copy(u":/help/help.html"_s, help);
-        QFile::setPermissions(help, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
+        installGuide();
     // The database is there; a template that cannot be written is only reported.
     const QString memberTemplate = ProgramHome::memberTemplatePath();
     QString templateError;
@@ -171,6 +221,7 @@ int run(QApplication& app)
                        u"把程序目录的整个数据库复制到新的 SQLite 文件或 PostgreSQL 数据库"
                        u"（postgresql://用户:密码@主机:端口/数据库名），在一个事务中完成并核对"_s,
                        u"TARGET"_s});
+    options.addOption({u"create-demo"_s, u"在新的程序目录中建立示范店铺（会员、三个月的积分记录、礼品与挂失），不碰已有数据库"_s});
     options.process(app);
 
     ProgramHome::set(ProgramHome::resolve(ProgramHome::Sources::ofThisProcess(app.arguments())));
@@ -178,6 +229,8 @@ int run(QApplication& app)
         return createDatabase();
     if (options.isSet(u"copy-database-to"_s))
         return copyDatabase(options.value(u"copy-database-to"_s));
+    if (options.isSet(u"create-demo"_s))
+        return createDemo();
 
     SingleInstance single;
     if (!single.acquire())

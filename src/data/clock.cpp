@@ -13,3 +13,8 @@ void Clock::setInstance(Clock* clock)
 {
     g_clock = clock;
 }
+
+Clock* Clock::instance()
+{
+    return g_clock;
+}

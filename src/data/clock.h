@@ -15,6 +15,8 @@ public:
 
     // Replaces the system clock; passing nullptr restores it. The caller keeps ownership.
     static void setInstance(Clock* clock);
+    // The clock set in place of the system clock, nullptr when none is.
+    static Clock* instance();
 };
 
 // A clock that stands still at a chosen moment until told otherwise.

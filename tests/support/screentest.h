@@ -10,12 +10,16 @@
 #include "support/testhome.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 // A running program as the counter operator sees it: a fresh database, operator 0001's main
 // window with every screen registered, the clock standing on 31 December, and the scripted
@@ -50,6 +54,26 @@ protected:
         EXPECT_TRUE(screen);
         QApplication::processEvents();
         return screen;
+    }
+    // Presses what opens a modal dialog and runs the steps inside it; the steps must leave
+    // the dialog closed.
+    template <class Dialog>
+    void inDialog(const std::function<void()>& press, const std::function<void(Dialog&)>& steps)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, &main, [&] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog) << "no dialog came up";
+            QApplication::setActiveWindow(dialog);
+            steps(*dialog);
+            ran = true;
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                dialog->done(QDialog::Rejected);
+            }
+        });
+        press();
+        EXPECT_TRUE(ran);
     }
     QString activeCaption() const { return main.mdiArea()->activeSubWindow()->windowTitle(); }
     // The card typed or swiped, then Enter.

@@ -45,26 +45,6 @@ namespace {
 class OperatorScreens : public ScreenTest
 {
 protected:
-    // Presses what opens a modal dialog and runs the steps inside it; the steps must leave
-    // the dialog closed.
-    template <class Dialog>
-    void inDialog(const std::function<void()>& press, const std::function<void(Dialog&)>& steps)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, &main, [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(dialog) << "no dialog came up";
-            QApplication::setActiveWindow(dialog);
-            steps(*dialog);
-            ran = true;
-            if (dialog->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                dialog->done(QDialog::Rejected);
-            }
-        });
-        press();
-        EXPECT_TRUE(ran);
-    }
     static QPushButton* button(QWidget* screen, const QString& name)
     {
         return screen->findChild<QPushButton*>(name);

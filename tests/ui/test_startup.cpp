@@ -1,20 +1,26 @@
+#include "app/demoshop.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
 #include "app/tmain.h"
+#include "config/appconfig.h"
 #include "config/gbk.h"
+#include "config/inifile.h"
 #include "config/programhome.h"
 #include "data/engine.h"
 #include "data/sqlrun.h"
 #include "data/tdm1.h"
 #include "members/memberimport.h"
+#include "settings/shopsettings.h"
 #include "sheets/sheetreader.h"
 #include "support/scriptedmessages.h"
 #include "support/testhome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +74,48 @@ TEST_F(ProgramRun, CreateDatabaseMakesAFreshHomeAndNeverOverwrites)
     EXPECT_EQ(sheet.rows.first().cells.size(), MemberImport::columns().size());
     EXPECT_NE(runToEnd({u"--home"_s, home.path(), u"--create-database"_s}, &out), 0);
     EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已存在"_s));
+}
+
+// The guide and every picture it shows stand in the home, where the desktop's browser opens them.
+void expectGuideIn(const QString& home)
+{
+    QFile help(home + u"/help.html"_s);
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(help.readAll());
+    static const QRegularExpression picture(u"src=\"(help/[^\"]+\\.png)\""_s);
+    int pictures = 0;
+    for (auto it = picture.globalMatch(text); it.hasNext(); ++pictures) {
+        const QString file = it.next().captured(1);
+        EXPECT_TRUE(QFileInfo(home + u'/' + file).size() > 0) << file.toStdString();
+    }
+    EXPECT_GT(pictures, 20);
+}
+
+TEST_F(ProgramRun, CreateDemoMakesTheShopOnlyInAHomeWithoutADatabase)
+{
+    QByteArray out;
+    ASSERT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-demo"_s}, &out), 0) << out.constData();
+    expectGuideIn(home.path());
+    const auto members = [](const QString& homeDir) {
+        TDM1 dm;
+        QString error;
+        EXPECT_TRUE(dm.connectTo(homeDir + u"/database/database.db"_s, &error)) << error.toStdString();
+        return Sql::scalar(dm.ADOConnection1(), u"select count(*) from 会员卡信息"_s).toInt();
+    };
+    EXPECT_EQ(members(home.path()), 300);
+    IniFile ini(home.filePath(u"myini.ini"_s));
+    ASSERT_TRUE(ini.load());
+    EXPECT_EQ(ini.readString(ConfigKeys::Section, ConfigKeys::ShopName, {}), DemoShop::settings().shopName);
+
+    // A home with a database is the shop's own: refused, whether demo or empty, and untouched.
+    EXPECT_EQ(runToEnd({u"--home"_s, home.path(), u"--create-demo"_s}, &out), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(out).contains(u"已有数据库"_s)) << out.constData();
+    QTemporaryDir shop;
+    ASSERT_EQ(runToEnd({u"--home"_s, shop.path(), u"--create-database"_s}), 0);
+    expectGuideIn(shop.path());
+    EXPECT_EQ(runToEnd({u"--home"_s, shop.path(), u"--create-demo"_s}, &out), 1);
+    EXPECT_EQ(members(shop.path()), 0) << "the shop's database stays as it was";
+    EXPECT_EQ(members(home.path()), 300);
 }
 
 // The home's whole database copied to a new file, which the program then opens as its own;
