@@ -321,7 +321,7 @@ TEST(MainWindowStart, MissingDatabaseShowsTheErrorAndRefuses)
     EXPECT_FALSE(main.connectDatabase());
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.last().caption, u"错误"_s);
-    // The engine's reason stands below the Part's text.
+    // The engine's reason stands below the connection failure's own text.
     EXPECT_EQ(messages.last().text,
               u"无法连接到指定的数据库！请重试！\n数据库文件不存在：%1"_s.arg(QDir::toNativeSeparators(ProgramHome::databasePath())));
     EXPECT_EQ(messages.last().icon, MessageService::Icon::Error);
