@@ -8,6 +8,7 @@
 #include "data/tdm1.h"
 #include "members/cardlookup.h"
 #include "points/pointsops.h"
+#include "support/pgserver.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -25,19 +26,9 @@ namespace {
 
 constexpr int Members = 100000;
 
-// The server's own database, on which the shop's is made and dropped.
 QSqlDatabase admin()
 {
-    if (QSqlDatabase::contains(u"bench-admin"_s))
-        return QSqlDatabase::database(u"bench-admin"_s);
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"bench-admin"_s);
-    db.setHostName(qEnvironmentVariable("PGHOST"));
-    db.setPort(qEnvironmentVariableIsSet("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432);
-    db.setUserName(qEnvironmentVariable("PGUSER"));
-    db.setPassword(qEnvironmentVariable("PGPASSWORD"));
-    db.setDatabaseName(qEnvironmentVariableIsSet("PGDATABASE") ? qEnvironmentVariable("PGDATABASE") : u"postgres"_s);
-    db.open();
-    return db;
+    return PgServer::admin(u"bench-admin"_s);
 }
 
 struct EngineShop
@@ -51,12 +42,7 @@ struct EngineShop
         ProgramHome::set(dir.path());
         location = Engine::Location(ProgramHome::databasePath());
         if (server) {
-            location.kind = Engine::Location::Kind::PostgreSQL;
-            location.host = qEnvironmentVariable("PGHOST");
-            location.port = qEnvironmentVariableIsSet("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432;
-            location.user = qEnvironmentVariable("PGUSER");
-            location.password = qEnvironmentVariable("PGPASSWORD");
-            location.database = u"qv_bench_"_s + QUuid::createUuid().toString(QUuid::Id128);
+            location = PgServer::location(u"qv_bench_"_s + QUuid::createUuid().toString(QUuid::Id128));
             QSqlQuery(admin()).exec(u"CREATE DATABASE \"%1\" TEMPLATE template0 ENCODING 'UTF8'"_s.arg(location.database));
         }
         QString error;

@@ -5,6 +5,7 @@
 #include "config/programhome.h"
 #include "data/engine.h"
 #include "data/sqlrun.h"
+#include "support/pgserver.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -24,16 +25,8 @@ namespace {
 // The server's own database, on which the test databases are made and dropped.
 QSqlDatabase adminConnection()
 {
-    const QString name = u"test-admin"_s;
-    if (QSqlDatabase::contains(name))
-        return QSqlDatabase::database(name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
-    db.setHostName(qEnvironmentVariable("PGHOST"));
-    db.setPort(qEnvironmentVariableIsSet("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432);
-    db.setUserName(qEnvironmentVariable("PGUSER"));
-    db.setPassword(qEnvironmentVariable("PGPASSWORD"));
-    db.setDatabaseName(qEnvironmentVariableIsSet("PGDATABASE") ? qEnvironmentVariable("PGDATABASE") : u"postgres"_s);
-    if (!db.open())
+    QSqlDatabase db = PgServer::admin(u"test-admin"_s);
+    if (!db.isOpen())
         ADD_FAILURE() << "no test server (run the tests under pg_virtualenv, as ./test does): "
                       << db.lastError().text().toStdString();
     return db;
@@ -50,12 +43,7 @@ void adminExec(const QString& statement)
 
 ServerDatabase::ServerDatabase()
 {
-    m_location.kind = Engine::Location::Kind::PostgreSQL;
-    m_location.host = qEnvironmentVariable("PGHOST");
-    m_location.port = qEnvironmentVariableIsSet("PGPORT") ? qEnvironmentVariableIntValue("PGPORT") : 5432;
-    m_location.user = qEnvironmentVariable("PGUSER");
-    m_location.password = qEnvironmentVariable("PGPASSWORD");
-    m_location.database = u"qv_test_"_s + QUuid::createUuid().toString(QUuid::Id128);
+    m_location = PgServer::location(u"qv_test_"_s + QUuid::createUuid().toString(QUuid::Id128));
     // UTF-8 whatever the cluster's own default; the tables bring their own comparison.
     adminExec(u"CREATE DATABASE \"%1\" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"_s.arg(
         m_location.database));
